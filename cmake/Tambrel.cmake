@@ -1,0 +1,29 @@
+# Target defaults shared by every part of Tambrel.
+
+# Warnings, no exceptions: nothing may be thrown across a callback, an export or the hook.
+function(tambrel_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
+  target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
+    WINVER=0x0601 NOMINMAX)
+endfunction()
+
+# Programs and DLLs link libgcc, libstdc++ and winpthread in, so they need nothing that
+# Windows lacks.
+function(tambrel_static_runtime target)
+  target_link_options(${target} PRIVATE -static)
+endfunction()
+
+# A shipped file: copied into TAMBREL_DIST_DIR after every build.
+function(tambrel_ship target)
+  if(TAMBREL_DIST_DIR)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${TAMBREL_DIST_DIR}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${TAMBREL_DIST_DIR}/)
+  endif()
+endfunction()
+
+set(TAMBREL_X86 OFF)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TAMBREL_X86 ON)
+endif()

@@ -1,0 +1,4 @@
+# Toolchain for the shipped build: 32-bit x86 Windows.
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(TAMBREL_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

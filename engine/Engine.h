@@ -1,0 +1,116 @@
+// The engine: plugin registry, binding table, options, key names, keyboard hook and
+// configuration file, and the Engine that plugins call back.
+#ifndef TAMBREL_ENGINE_H
+#define TAMBREL_ENGINE_H
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../hookpad/HookPad.h"
+#include "PluginRegistry.h"
+#include "TambrelPlugin.h"
+
+class ConfigFile;
+class MainDialog;
+class PlaceholderPlugin;
+
+struct EngineOptions {
+  bool log = false;         // "log": write the log file
+  bool hookActive = true;   // "hookactive": install the keyboard hook
+  bool autoActive = true;   // "autoactive": make the engine active at start-up
+  bool autoShow = false;    // "autoshow": show the main dialog at start-up
+  std::string logFile = "tambrel.log";  // "logfile"
+};
+
+class TambrelEngine : public Engine {
+ public:
+  // Start-up. Afterwards either Instance() is this started engine, or start-up failed, the
+  // engine has run its whole shut-down and Instance() is null; the caller then deletes it.
+  TambrelEngine();
+  ~TambrelEngine();  // shut-down (unless start-up failed and already ran it)
+  TambrelEngine(const TambrelEngine&) = delete;
+  TambrelEngine& operator=(const TambrelEngine&) = delete;
+
+  static TambrelEngine* Instance() { return s_instance; }
+
+  // Engine, for plugins.
+  void SetToggled(bool on) override;
+  bool IsDialogVisible(int which) override;
+  bool ShowDialog(int which, bool show) override;
+  bool GetAction(int actionId, ActionRecord* out) override;
+  bool GetPlugin(int pluginId, PluginInfo* out) override;
+  int ExecuteAction(int actionId) override;
+  bool IsActive() override { return m_active; }
+  void SetActive(bool active) override;
+  bool ParseBool(const char* text) override;
+  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
+  KeyInfo* GetKeyByCode(KeyInfo* out, int vk) override;
+  KeyInfo* GetKeyByName(KeyInfo* out, const char* name) override;
+  void Quit() override;
+
+  // Log file: one line per entry while option log is on.
+  void WriteLog(int level, const char* text);
+  void WriteLogFormat(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+  // Plugins.
+  void DiscoverPlugins();
+  int FindPluginByGuid(const char* guid, bool create);
+  PluginRegistry& Registry() { return m_registry; }
+  PluginRecord* FindPlugin(int pluginId) { return m_registry.Find(pluginId); }
+
+  // Keyboard hook.
+  void SetHookActive(bool on);
+  bool HookInstalled() const { return m_hook != HOOKPAD_NO_SLOT; }
+
+  // Bindings.
+  std::map<int, ActionRecord>& Actions() { return m_actions; }
+  int NextActionId() const { return m_nextActionId; }
+  int AddAction(const ActionRecord& record);  // under the next action id, which it returns
+
+  // Key names.
+  std::vector<KeyInfo>& Keys() { return m_keys; }
+
+  void SetMainDialog(MainDialog* dialog) { m_mainDialog = dialog; }
+  MainDialog* GetMainDialog() { return m_mainDialog; }
+
+  EngineOptions& Options() { return m_options; }
+  bool IsToggled() const { return m_toggled; }
+  bool IsStarted() const { return m_started; }
+  const std::string& ConfigPath() const { return m_configPath; }
+  ConfigFile& Config() { return *m_config; }
+
+ private:
+  bool Fail(const char* text);
+  void ShutDown();
+  void RegisterPlugins(Plugin** plugins, unsigned count, const char* file);
+  static LRESULT __stdcall HookProc(void* context, HHOOK hook, int code, WPARAM message,
+                                    LPARAM event);
+  LRESULT OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event);
+
+  static TambrelEngine* s_instance;
+
+  std::vector<HMODULE> m_libraries;
+  HHOOKHEAP m_hookHeap = nullptr;
+  DWORD m_hook = HOOKPAD_NO_SLOT;
+  std::unique_ptr<PlaceholderPlugin> m_placeholder;
+  std::string m_configPath;
+  MainDialog* m_mainDialog = nullptr;
+  int m_selectedAction = 0;
+  int m_pageActionPlugin = 0;
+  int m_pageShortcutPlugin = 0;
+  int m_nextActionId = 1;
+  bool m_toggled = false;
+  bool m_started = false;
+  bool m_active = false;
+  bool m_inSetActive = false;
+  bool m_shutDown = false;
+  std::unique_ptr<ConfigFile> m_config;
+  std::vector<KeyInfo> m_keys;
+  EngineOptions m_options;
+  std::map<int, ActionRecord> m_actions;
+  PluginRegistry m_registry;
+};
+
+#endif

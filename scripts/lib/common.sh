@@ -1,0 +1,214 @@
+# Shared set-up for scripts/test, scripts/run and scripts/bench. Sourced, not run.
+# Installs what a fresh Debian machine lacks, builds the dependencies into build/deps,
+# and starts a private X server and Wine session.
+
+TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD="$TOP/build"
+DEPS="$BUILD/deps"
+JOBS=${JOBS:-$(nproc)}
+
+log() { printf '== %s\n' "$*" >&2; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# --- packages ---------------------------------------------------------------------------
+
+ensure_packages() {
+  local want=() have_i386
+  command -v i686-w64-mingw32-g++-posix >/dev/null || want+=(g++-mingw-w64-i686)
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || want+=(g++-mingw-w64-x86-64)
+  command -v i686-w64-mingw32-widl >/dev/null || want+=(mingw-w64-tools)
+  command -v cmake >/dev/null || want+=(cmake)
+  [ -x /usr/lib/wine/wine64 ] || want+=(wine wine64)
+  command -v Xvfb >/dev/null || want+=(xvfb)
+  command -v xdotool >/dev/null || want+=(xdotool)
+  command -v xwininfo >/dev/null || want+=(x11-utils)
+  command -v import >/dev/null || want+=(imagemagick)
+  command -v dpkg-source >/dev/null || want+=(dpkg-dev)
+  [ -d /usr/src/googletest/googletest ] || want+=(googletest)
+  have_i386=$(dpkg --print-foreign-architectures 2>/dev/null | grep -cx i386 || true)
+  [ -x /usr/lib/wine/wine ] || want+=("wine32:i386")
+  [ ${#want[@]} -eq 0 ] && return 0
+  log "installing: ${want[*]}"
+  if [ "$have_i386" = 0 ]; then as_root dpkg --add-architecture i386; fi
+  as_root apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq "${want[@]}" >"$BUILD/apt.log" 2>&1 \
+    || { tail -20 "$BUILD/apt.log" >&2; die "package installation failed"; }
+}
+
+# --- libxml2 from Debian's source package -----------------------------------------------
+
+# A deb-src entry made from the machine's own apt sources, in a private apt state folder,
+# so that nothing of the system's apt set-up changes and no host name is written by us.
+fetch_libxml2_source() {
+  local src="$DEPS/src"
+  if ls -d "$src"/libxml2-2.9.14*/ >/dev/null 2>&1; then return 0; fi
+  local apt="$DEPS/apt"
+  mkdir -p "$apt/lists/partial" "$apt/parts" "$src"
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$apt/parts/src.sources"
+  fi
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list >"$apt/parts/src.list"
+  fi
+  local opts=(-q -o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
+              -o "Dir::State::Lists=$apt/lists")
+  log "fetching libxml2 source package"
+  apt-get "${opts[@]}" update >"$apt/update.log" 2>&1 || { cat "$apt/update.log" >&2; die "apt-get update (deb-src) failed"; }
+  (cd "$src" && apt-get "${opts[@]}" source libxml2 >"$apt/source.log" 2>&1) \
+    || { cat "$apt/source.log" >&2; die "apt-get source libxml2 failed"; }
+  ls -d "$src"/libxml2-2.9.14*/ >/dev/null 2>&1 || die "the libxml2 source package is not version 2.9.14"
+}
+
+# build_libxml2 ARCH -> $DEPS/ARCH/libxml2
+build_libxml2() {
+  local arch=$1 prefix="$DEPS/$1/libxml2"
+  [ -f "$prefix/bin/libxml2.dll" ] && return 0
+  fetch_libxml2_source
+  local srcdir; srcdir=$(ls -d "$DEPS"/src/libxml2-2.9.14*/ | head -1)
+  log "building libxml2 for $arch"
+  local b="$DEPS/$arch/libxml2-build"
+  rm -rf "$b"; mkdir -p "$DEPS/$arch"
+  # Threads stay on (threads.c does not build without them); -static links winpthread and
+  # libgcc in, so the DLL imports only what Windows has.
+  cmake -S "$srcdir" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON \
+    -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_ZLIB=OFF \
+    -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_TESTS=OFF -DLIBXML2_WITH_PROGRAMS=OFF \
+    -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DCMAKE_SHARED_LINKER_FLAGS=-static \
+    >"$b.log" 2>&1 && cmake --build "$b" -j"$JOBS" >>"$b.log" 2>&1 && cmake --install "$b" >>"$b.log" 2>&1 \
+    || { tail -30 "$b.log" >&2; die "libxml2 build failed ($arch)"; }
+  rm -rf "$b"
+}
+
+# build_gtest ARCH -> $DEPS/ARCH/gtest
+build_gtest() {
+  local arch=$1 prefix="$DEPS/$1/gtest"
+  [ -f "$prefix/lib/libgtest.a" ] && return 0
+  log "building GoogleTest for $arch"
+  local b="$DEPS/$arch/gtest-build"
+  rm -rf "$b"; mkdir -p "$DEPS/$arch"
+  cmake -S /usr/src/googletest -B "$b" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF \
+    -Dgtest_disable_pthreads=OFF >"$b.log" 2>&1 \
+    && cmake --build "$b" -j"$JOBS" >>"$b.log" 2>&1 && cmake --install "$b" >>"$b.log" 2>&1 \
+    || { tail -30 "$b.log" >&2; die "GoogleTest build failed ($arch)"; }
+  rm -rf "$b"
+}
+
+# --- which Windows architecture this host can run -----------------------------------------
+
+# The shipped build is 32-bit x86. Some hosts cannot execute 32-bit x86 code at all (the
+# kernel's IA-32 emulation is off); there the tests run a 64-bit build of the same sources
+# under wine64. TAMBREL_TEST_ARCH overrides the choice.
+test_arch() {
+  if [ -n "${TAMBREL_TEST_ARCH:-}" ]; then echo "$TAMBREL_TEST_ARCH"; return; fi
+  if [ -x /usr/lib/wine/wine ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo i686
+  else
+    echo x86_64
+  fi
+}
+
+wine_loader() {
+  case $1 in
+    i686) echo /usr/lib/wine/wine ;;
+    x86_64) echo /usr/lib/wine/wine64 ;;
+  esac
+}
+
+# --- building ----------------------------------------------------------------------------
+
+# configure_and_build ARCH [extra cmake args]: the project for one architecture in build/ARCH.
+configure_and_build() {
+  local arch=$1; shift
+  local b="$BUILD/$arch"
+  build_libxml2 "$arch"
+  build_gtest "$arch"
+  if [ ! -f "$b/CMakeCache.txt" ]; then
+    cmake -S "$TOP" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/$arch-w64-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBREL_DEPS="$DEPS/$arch" "$@" >"$b.configure.log" 2>&1 \
+      || { cat "$b.configure.log" >&2; die "configure failed ($arch)"; }
+  fi
+  cmake --build "$b" -j"$JOBS" >"$b.build.log" 2>&1 || { grep -E 'error|Error' -A3 "$b.build.log" | head -60 >&2; die "build failed ($arch)"; }
+}
+
+# --- the private X server and Wine session ------------------------------------------------
+
+start_session() {
+  local arch=$1
+  export WINEPREFIX="$BUILD/wineprefix-$arch"
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINELOADER; WINELOADER=$(wine_loader "$arch")
+  export TAMBREL_WINE="$WINELOADER"
+  [ "$arch" = x86_64 ] && export WINEARCH=win64 || export WINEARCH=win32
+  local fifo="$BUILD/.xvfb.$$"
+  rm -f "$fifo"; mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local n; read -r n <"$fifo"; rm -f "$fifo"
+  export DISPLAY=":$n"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix ($arch)"
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+  fi
+  # One wineserver for the whole run: every test program then starts in a fraction of a second.
+  wineserver -k >/dev/null 2>&1 || true
+  (wineserver -p </dev/null >/dev/null 2>&1 &)
+  # Start Wine's own services now, outside ctest: they live as long as the wineserver, and
+  # started by a test they would hold its output pipe open until ctest gives up.
+  "$WINELOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  trap stop_session EXIT
+}
+
+stop_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+
+# --- checks of the shipped files ----------------------------------------------------------
+
+# Every file of build/dist imports only DLLs that Windows has, or other files of build/dist.
+WINDOWS_DLLS="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll comdlg32.dll
+comctl32.dll ole32.dll oleaut32.dll msvcrt.dll uxtheme.dll ws2_32.dll version.dll"
+
+check_dist() {
+  local dist="$BUILD/dist" bad=0 f dll
+  for f in "$dist"/*; do
+    for dll in $(i686-w64-mingw32-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
+      if ! grep -qw -- "$dll" <<<"$WINDOWS_DLLS" && [ ! -f "$dist/$dll" ]; then
+        echo "dist: $(basename "$f") imports $dll, which Windows lacks" >&2
+        bad=1
+      fi
+    done
+  done
+  local expected="hookpad.dll libxml2.dll tambrel.exe"
+  local have; have=$(cd "$dist" && ls | sort | tr '\n' ' ' | sed 's/ $//')
+  if [ "$have" != "$expected" ]; then echo "dist holds: $have; expected: $expected" >&2; bad=1; fi
+  [ $bad = 0 ] && log "build/dist: $(cd "$dist" && stat -c '%n %s' * | tr '\n' ';')"
+  return $bad
+}
+
+# The closing line: the GoogleTest cases of every test program, plus the dist check.
+summarize() {
+  local results=$1 dist_failures=$2 ctest_status=$3 began=$4
+  local passed=0 failed=0 skipped=0 f t fl er sk
+  for f in "$results"/*.xml; do
+    [ -f "$f" ] || continue
+    t=$(sed -n 's/.*<testsuites tests="\([0-9]*\)".*/\1/p' "$f" | head -1)
+    fl=$(sed -n 's/.*<testsuites[^>]* failures="\([0-9]*\)".*/\1/p' "$f" | head -1)
+    er=$(sed -n 's/.*<testsuites[^>]* errors="\([0-9]*\)".*/\1/p' "$f" | head -1)
+    sk=$(grep -c '<skipped' "$f" || true)
+    failed=$((failed + ${fl:-0} + ${er:-0}))
+    skipped=$((skipped + sk))
+    passed=$((passed + ${t:-0} - ${fl:-0} - ${er:-0} - sk))
+  done
+  passed=$((passed + 1 - dist_failures)); failed=$((failed + dist_failures))
+  if [ "$ctest_status" != 0 ] && [ "$failed" = 0 ]; then failed=1; fi  # a program crashed
+  log "took $(( $(date +%s) - began )) s"
+  echo "$passed passed, $failed failed, $skipped skipped"
+  [ "$failed" = 0 ]
+}

@@ -1,0 +1,104 @@
+#include "TestSupport.h"
+
+#include <stdio.h>
+
+#include "Messages.h"
+
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder(path, length);
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+static void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+TempWorkDir::TempWorkDir(std::initializer_list<const char*> dlls) {
+  static int counter;
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  char name[64];
+  snprintf(name, sizeof name, "tambrel-test-%lu-%d", GetCurrentProcessId(), ++counter);
+  m_path = std::string(temp) + name;
+  CreateDirectoryA(m_path.c_str(), nullptr);
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
+  m_previous = previous;
+  SetCurrentDirectoryA(m_path.c_str());
+  for (const char* dll : dlls) {
+    std::string from = ProgramFolder() + "\\" + dll;
+    CopyFileA(from.c_str(), File(dll).c_str(), FALSE);
+  }
+}
+
+TempWorkDir::~TempWorkDir() {
+  SetCurrentDirectoryA(m_previous.c_str());
+  RemoveTree(m_path);
+}
+
+static std::vector<CapturedBoxes::Box> gBoxes;
+
+static int WINAPI CaptureBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  gBoxes.push_back({text, caption, type});
+  return IDOK;
+}
+
+CapturedBoxes::CapturedBoxes() {
+  gBoxes.clear();
+  gMessageBox = CaptureBox;
+}
+CapturedBoxes::~CapturedBoxes() { gMessageBox = MessageBoxA; }
+const std::vector<CapturedBoxes::Box>& CapturedBoxes::Boxes() const { return gBoxes; }
+std::vector<std::string> CapturedBoxes::Texts() const {
+  std::vector<std::string> texts;
+  for (const Box& box : gBoxes) texts.push_back(box.text);
+  return texts;
+}
+void CapturedBoxes::Clear() { gBoxes.clear(); }
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string contents;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) return contents;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, n);
+  fclose(file);
+  return contents;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& contents) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (file == nullptr) return;
+  fwrite(contents.data(), 1, contents.size(), file);
+  fclose(file);
+}
+
+std::string SystemText(DWORD error) {
+  char text[512] = "";
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+  return text;
+}

@@ -1,0 +1,51 @@
+// Helpers shared by the test programs.
+#ifndef TAMBREL_TESTSUPPORT_H
+#define TAMBREL_TESTSUPPORT_H
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// The folder of the running test program, where every built DLL lies.
+std::string ProgramFolder();
+
+// A fresh working folder for one test: made under %TEMP%, made current, filled with copies
+// of the named DLLs from the program folder; the previous folder is restored and the new
+// one removed when it goes.
+class TempWorkDir {
+ public:
+  explicit TempWorkDir(std::initializer_list<const char*> dlls = {});
+  ~TempWorkDir();
+  const std::string& Path() const { return m_path; }
+  std::string File(const char* name) const { return m_path + "\\" + name; }
+
+ private:
+  std::string m_path;
+  std::string m_previous;
+};
+
+// Captures the message helpers' boxes instead of showing them.
+class CapturedBoxes {
+ public:
+  struct Box {
+    std::string text;
+    std::string caption;
+    UINT type;
+  };
+  CapturedBoxes();
+  ~CapturedBoxes();
+  const std::vector<Box>& Boxes() const;
+  std::vector<std::string> Texts() const;
+  void Clear();
+};
+
+// The system's message text for an error code, as the engine reports it.
+std::string SystemText(DWORD error);
+
+bool FileExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& contents);
+
+#endif
