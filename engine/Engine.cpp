@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <libxml/parser.h>
+
 #include "../config/ConfigFile.h"
 #include "../dialogkit/UniqueHandle.h"
 #include "HookApi.h"
@@ -79,6 +81,8 @@ void TambrelEngine::ShutDown() {
   for (PluginRecord& record : m_registry) record.plugin->Release();
   for (HMODULE library : m_libraries) FreeLibrary(library);
   m_libraries.clear();
+  // Once, at the end: libxml2's own memory goes only when nothing uses the library any more.
+  xmlCleanupParser();
   m_placeholder.reset();
   m_config.reset();
   s_instance = nullptr;
@@ -117,7 +121,8 @@ void TambrelEngine::DiscoverPlugins() {
     HMODULE library = LoadLibraryA(path.c_str());
     if (library == nullptr) continue;
     GetPluginsInfoProc getPluginsInfo =
-        reinterpret_cast<GetPluginsInfoProc>(GetProcAddress(library, "GetPluginsInfo"));
+        reinterpret_cast<GetPluginsInfoProc>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetPluginsInfo")));
     if (getPluginsInfo == nullptr) {
       FreeLibrary(library);
       continue;

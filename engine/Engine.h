@@ -24,7 +24,7 @@ struct EngineOptions {
   std::string logFile = "tambrel.log";  // "logfile"
 };
 
-class TambrelEngine : public Engine {
+class TambrelEngine final : public Engine {
  public:
   // Start-up. Afterwards either Instance() is this started engine, or start-up failed, the
   // engine has run its whole shut-down and Instance() is null; the caller then deletes it.
@@ -64,7 +64,17 @@ class TambrelEngine : public Engine {
   void SetHookActive(bool on);
   bool HookInstalled() const { return m_hook != HOOKPAD_NO_SLOT; }
 
-  // Bindings.
+  // Bindings, and their editing in the main dialog.
+  void SelectAction(int actionId);
+  void ClearSelection() { SelectAction(0); }
+  void SetPages(bool shortcut, bool action, int shortcutPluginId, int actionPluginId);
+  void ShowPages(bool showShortcut, bool showAction);
+  void ApplyAction();
+  void CopyAction();
+  void RemoveAction();
+  int SelectedAction() const { return m_selectedAction; }
+  int PageShortcutPlugin() const { return m_pageShortcutPlugin; }
+  int PageActionPlugin() const { return m_pageActionPlugin; }
   std::map<int, ActionRecord>& Actions() { return m_actions; }
   int NextActionId() const { return m_nextActionId; }
   int AddAction(const ActionRecord& record);  // under the next action id, which it returns
@@ -83,6 +93,9 @@ class TambrelEngine : public Engine {
 
  private:
   bool Fail(const char* text);
+  ShortcutType* ShortcutOf(int pluginId);
+  ActionType* ActionOf(int pluginId);
+  void RedrawMainDialog();
   void ShutDown();
   void RegisterPlugins(Plugin** plugins, unsigned count, const char* file);
   static LRESULT __stdcall HookProc(void* context, HHOOK hook, int code, WPARAM message,

@@ -19,7 +19,8 @@ class PluginTrace {
   ~PluginTrace() { FreeLibrary(m_module); }
   std::string Text() const {
     typedef const char* (*TraceProc)();
-    TraceProc trace = reinterpret_cast<TraceProc>(GetProcAddress(m_module, "CPluginTrace"));
+    TraceProc trace = reinterpret_cast<TraceProc>(
+        reinterpret_cast<void*>(GetProcAddress(m_module, "CPluginTrace")));
     return trace != nullptr ? trace() : "";
   }
   std::vector<std::string> Lines() const;

@@ -39,6 +39,7 @@ TEST(Lifecycle, StartsWithoutConfigurationAndShutsDownInOrder) {
       std::string("C Plugin SetEngine: IsActive=0 BoolToText(1)=yes ParseBool(On)=1 "
                   "GetPlugin(0)=1 C Plugin ") + kBasicGuid,
       "C Plugin SetEnabled(1)",
+      "C Plugin SaveSettings",  // the configuration is written before plugins are released
       "C Plugin Release",
   };
   EXPECT_EQ(expected, trace.Lines());

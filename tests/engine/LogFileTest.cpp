@@ -44,6 +44,20 @@ TEST(LogFile, LinesCarryStampAndLevelWord) {
   EXPECT_TRUE(std::regex_match(log, expected)) << log;
 }
 
+TEST(LogFile, StartAndStopLeaveTwoNotices) {
+  TempWorkDir dir;
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  WriteWholeFile(dir.File("conf.xml"),
+                 "<tambrel version=\"2.01\"><options><option name=\"log\">yes</option></options>"
+                 "<plugins/><actions/></tambrel>");
+  { TambrelEngine engine; }
+  std::string s = kStamp;
+  EXPECT_TRUE(std::regex_match(ReadWholeFile(dir.File("tambrel.log")),
+                               std::regex(s + " Notice: Tambrel started\r\n" + s +
+                                          " Notice: Tambrel shut down\r\n")));
+}
+
 TEST(LogFile, UnopenableFileIsReportedAsABoxOnly) {
   TempWorkDir dir;
   CapturedBoxes boxes;

@@ -1,0 +1,42 @@
+#include "XmlText.h"
+
+#include <windows.h>
+
+static std::string Convert(const char* text, UINT from, UINT to) {
+  if (text == nullptr || *text == '\0') return std::string();
+  const char* p = text;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
+  if (*p == '\0') return std::string(text, p);  // ASCII reads the same in both
+  int wide = MultiByteToWideChar(from, 0, text, -1, nullptr, 0);
+  if (wide <= 0) return std::string();
+  std::wstring buffer(static_cast<size_t>(wide), L'\0');
+  MultiByteToWideChar(from, 0, text, -1, &buffer[0], wide);
+  int narrow = WideCharToMultiByte(to, 0, buffer.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (narrow <= 0) return std::string();
+  std::string result(static_cast<size_t>(narrow), '\0');
+  WideCharToMultiByte(to, 0, buffer.c_str(), -1, &result[0], narrow, nullptr, nullptr);
+  result.resize(static_cast<size_t>(narrow) - 1);
+  return result;
+}
+
+std::string AnsiToUtf8(const char* text) { return Convert(text, CP_ACP, CP_UTF8); }
+
+std::string Utf8ToAnsi(const xmlChar* text) {
+  return Convert(reinterpret_cast<const char*>(text), CP_UTF8, CP_ACP);
+}
+
+std::string FirstChildText(const xmlNode* node) {
+  if (node == nullptr || node->children == nullptr) return std::string();
+  xmlChar* content = xmlNodeGetContent(node->children);
+  std::string text = Utf8ToAnsi(content);
+  xmlFree(content);
+  return text;
+}
+
+std::string AttributeText(const xmlNode* node, const char* name, bool* present) {
+  xmlChar* value = xmlGetProp(node, X(name));
+  if (present != nullptr) *present = value != nullptr;
+  std::string text = Utf8ToAnsi(value);
+  xmlFree(value);
+  return text;
+}

@@ -1,0 +1,25 @@
+// Tambrel's texts are 8-bit in the system code page; libxml2's are UTF-8. Every text crosses
+// through these two.
+#ifndef TAMBREL_XMLTEXT_H
+#define TAMBREL_XMLTEXT_H
+
+#include <libxml/tree.h>
+
+#include <string>
+
+std::string AnsiToUtf8(const char* text);
+std::string Utf8ToAnsi(const xmlChar* text);  // null is empty text
+
+// The text of a node's first child, as the plugins and the reader take element values:
+// empty when there is no child or the child has no content.
+std::string FirstChildText(const xmlNode* node);
+
+// An attribute's value in the system code page; present tells whether it exists at all.
+std::string AttributeText(const xmlNode* node, const char* name, bool* present = nullptr);
+
+inline const xmlChar* X(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
+inline bool IsElement(const xmlNode* node, const char* name) {
+  return node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, X(name)) == 0;
+}
+
+#endif

@@ -1,0 +1,132 @@
+// The binding table and its editing: the main dialog selects, applies, copies and removes
+// bindings; each plugin keeps its own side of the data under the same action id.
+#include "../config/ConfigFile.h"
+#include "Engine.h"
+#include "MainDialog.h"
+
+ShortcutType* TambrelEngine::ShortcutOf(int pluginId) {
+  PluginRecord* record = m_registry.Find(pluginId);
+  return record != nullptr ? record->plugin->GetShortcutType() : nullptr;
+}
+
+ActionType* TambrelEngine::ActionOf(int pluginId) {
+  PluginRecord* record = m_registry.Find(pluginId);
+  return record != nullptr ? record->plugin->GetActionType() : nullptr;
+}
+
+void TambrelEngine::RedrawMainDialog() {
+  if (m_mainDialog != nullptr && m_mainDialog->MainWindow() != nullptr)
+    RedrawWindow(m_mainDialog->MainWindow(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TambrelEngine::SelectAction(int actionId) {
+  m_selectedAction = actionId;
+  auto it = m_actions.find(actionId);
+  if (actionId != 0 && it != m_actions.end())
+    SetPages(true, true, it->second.shortcutPluginId, it->second.actionPluginId);
+  else
+    SetPages(true, true, 0, 0);
+  if (m_mainDialog != nullptr)
+    m_mainDialog->ShowBindingTypes(m_pageShortcutPlugin, m_pageActionPlugin);
+}
+
+void TambrelEngine::SetPages(bool shortcut, bool action, int shortcutPluginId,
+                             int actionPluginId) {
+  // Without a main dialog there is nowhere to put a page: the plugins are still told which
+  // binding is selected, but no page window is made.
+  bool pages = m_mainDialog != nullptr && m_mainDialog->PageParent() != nullptr;
+  if (pages) {
+    if (shortcut && m_pageShortcutPlugin != 0)
+      if (ShortcutType* type = ShortcutOf(m_pageShortcutPlugin)) type->DestroyPage();
+    if (action && m_pageActionPlugin != 0)
+      if (ActionType* type = ActionOf(m_pageActionPlugin)) type->DestroyPage();
+    RedrawMainDialog();
+  }
+  if (shortcut) m_pageShortcutPlugin = shortcutPluginId;
+  if (action) m_pageActionPlugin = actionPluginId;
+
+  if (shortcut) {
+    ShortcutType* type = m_pageShortcutPlugin != 0 ? ShortcutOf(m_pageShortcutPlugin) : nullptr;
+    if (type != nullptr) {
+      if (pages) type->CreatePage(m_mainDialog->PageParent(), m_mainDialog->GetPageRect());
+      type->Select(m_selectedAction);
+      if (m_mainDialog != nullptr) m_mainDialog->SetTab(0, type->GetName(), m_pageShortcutPlugin);
+    } else if (m_mainDialog != nullptr) {
+      m_mainDialog->SetTab(0, "Shortcut", 0);
+    }
+  }
+  if (action) {
+    ActionType* type = m_pageActionPlugin != 0 ? ActionOf(m_pageActionPlugin) : nullptr;
+    if (type != nullptr) {
+      if (pages) type->CreatePage(m_mainDialog->PageParent(), m_mainDialog->GetPageRect());
+      type->Select(m_selectedAction);
+      if (m_mainDialog != nullptr) m_mainDialog->SetTab(1, type->GetName(), m_pageActionPlugin);
+    } else if (m_mainDialog != nullptr) {
+      m_mainDialog->SetTab(1, "Action", 0);
+    }
+  }
+  if (pages) RedrawMainDialog();
+}
+
+void TambrelEngine::ShowPages(bool showShortcut, bool showAction) {
+  if (m_mainDialog == nullptr || m_mainDialog->PageParent() == nullptr) return;
+  if (m_pageShortcutPlugin != 0)
+    if (ShortcutType* type = ShortcutOf(m_pageShortcutPlugin)) type->ShowPage(showShortcut);
+  if (m_pageActionPlugin != 0)
+    if (ActionType* type = ActionOf(m_pageActionPlugin)) type->ShowPage(showAction);
+  RedrawMainDialog();
+}
+
+void TambrelEngine::ApplyAction() {
+  if (m_pageActionPlugin == 0 || m_pageShortcutPlugin == 0) return;
+  int id = m_selectedAction;
+  bool created = false;
+  if (id == 0 || m_actions.find(id) == m_actions.end()) {
+    id = m_nextActionId++;
+    m_actions[id] = ActionRecord{0, 0};
+    created = true;
+  }
+  ActionRecord& entry = m_actions[id];
+  // A binding moved to another plugin leaves no data behind in the old one, where a stale
+  // shortcut could still fire.
+  if (entry.actionPluginId != 0 && entry.actionPluginId != m_pageActionPlugin)
+    if (ActionType* old = ActionOf(entry.actionPluginId)) old->Remove(id);
+  if (entry.shortcutPluginId != 0 && entry.shortcutPluginId != m_pageShortcutPlugin)
+    if (ShortcutType* old = ShortcutOf(entry.shortcutPluginId)) old->Remove(id);
+  if (entry.actionPluginId != m_pageActionPlugin || entry.shortcutPluginId != m_pageShortcutPlugin)
+    m_config->ForgetAction(id);
+  entry = ActionRecord{m_pageShortcutPlugin, m_pageActionPlugin};
+  if (ActionType* type = ActionOf(entry.actionPluginId)) type->Apply(id);
+  if (ShortcutType* type = ShortcutOf(entry.shortcutPluginId)) type->Apply(id);
+  if (created) SelectAction(id);
+}
+
+void TambrelEngine::CopyAction() {
+  auto it = m_actions.find(m_selectedAction);
+  if (m_selectedAction == 0 || it == m_actions.end()) return;
+  ActionRecord entry = it->second;
+  // Each plugin copies through its page: the pages must be this binding's own.
+  if (m_pageShortcutPlugin != entry.shortcutPluginId || m_pageActionPlugin != entry.actionPluginId)
+    SetPages(true, true, entry.shortcutPluginId, entry.actionPluginId);
+  int copy = m_nextActionId++;
+  m_actions[copy] = entry;
+  if (ActionType* type = ActionOf(entry.actionPluginId)) {
+    type->Select(m_selectedAction);
+    type->Apply(copy);
+  }
+  if (ShortcutType* type = ShortcutOf(entry.shortcutPluginId)) {
+    type->Select(m_selectedAction);
+    type->Apply(copy);
+  }
+  SelectAction(copy);
+}
+
+void TambrelEngine::RemoveAction() {
+  auto it = m_actions.find(m_selectedAction);
+  if (m_selectedAction == 0 || it == m_actions.end()) return;
+  if (ActionType* type = ActionOf(it->second.actionPluginId)) type->Remove(m_selectedAction);
+  if (ShortcutType* type = ShortcutOf(it->second.shortcutPluginId)) type->Remove(m_selectedAction);
+  m_config->ForgetAction(m_selectedAction);
+  m_actions.erase(it);
+}
