@@ -19,6 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 # that fits the architecture (wine for i686, wine64 for x86_64).
 if(DEFINED ENV{TAMBREL_WINE})
   set(CMAKE_CROSSCOMPILING_EMULATOR $ENV{TAMBREL_WINE})
+elseif(TAMBREL_MINGW_TRIPLE MATCHES "^x86_64" AND EXISTS /usr/lib/wine/wine64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 else()
   set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 endif()
