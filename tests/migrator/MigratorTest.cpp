@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 #include <stdint.h>
 
+#include "EngineFixture.h"
 #include "TestSupport.h"
 
 namespace {
@@ -340,6 +341,34 @@ TEST(Migrator, HostileFilesNeverCrashAndAlwaysGiveWellFormedXml) {
       EXPECT_EQ(bindings, CountActions(result.out));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The converter's output, saved as conf.xml, is what the engine reads.
+TEST(Migrator, EngineLoadsTheOutput) {
+  Result result = Migrate(Record("np", 0, "notepad.exe?a & b?C:\\") + Record("hi", 1, "+hello{ENTER}"));
+  ASSERT_EQ(0u, result.status);
+  TempWorkDir dir({"testplugins.dll"});
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  WriteWholeFile(dir.File("conf.xml"), result.out);
+  {
+    TambrelEngine engine;
+    ASSERT_TRUE(engine.IsStarted());
+    ASSERT_EQ(2u, engine.Actions().size());
+    ShortcutType* sequence = engine.FindPlugin(1)->plugin->GetShortcutType();
+    EXPECT_STREQ("np", sequence->GetShortcutText(1));
+    EXPECT_STREQ("hi", sequence->GetShortcutText(2));
+    EXPECT_EQ(141u, engine.Keys().size());
+  }
+  // The two action plugins are not here: what they would read is kept for them.
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(std::string::npos, written.find("<command>notepad.exe</command>"));
+  EXPECT_NE(std::string::npos, written.find("<parameter>a &amp; b</parameter>"));
+  EXPECT_NE(std::string::npos, written.find("<command>+hello{ENTER}</command>"));
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+// The process's one message loop, with filters that see each queued message before it is
+// translated and dispatched. A modeless dialog registers its filter when it is created and
+// removes it when it is destroyed.
+#ifndef TAMBREL_MESSAGELOOP_H
+#define TAMBREL_MESSAGELOOP_H
+
+#include <windows.h>
+
+#include <vector>
+
+class MessageFilter {
+ public:
+  // True: the message is consumed and goes no further.
+  virtual bool PreTranslateMessage(MSG* msg) = 0;
+};
+
+class MessageLoop {
+ public:
+  MessageLoop();   // becomes the loop of the current thread
+  ~MessageLoop();
+  MessageLoop(const MessageLoop&) = delete;
+  MessageLoop& operator=(const MessageLoop&) = delete;
+
+  static MessageLoop* Current() { return s_current; }
+
+  void AddFilter(MessageFilter* filter);
+  void RemoveFilter(MessageFilter* filter);
+  bool Filter(MSG* msg);  // asks the filters, last registered first
+  int Run();              // until WM_QUIT; its wParam is the result
+
+ private:
+  static MessageLoop* s_current;
+  std::vector<MessageFilter*> m_filters;
+};
+
+#endif
