@@ -1,35 +1,64 @@
 #include "Shell.h"
 
+#include <windows.h>
+
+#include <commctrl.h>
+#include <libxml/xmlversion.h>
 #include <objbase.h>
 
 #include <memory>
 
+#include "DrawExports.h"
 #include "Engine.h"
+#include "MainDlg.h"
 #include "Messages.h"
+#include "MessageLoop.h"
 
-static int RunMessageLoop() {
-  MSG msg;
-  for (;;) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0) break;
-    if (got == -1) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+static const char kOverlayClass[] = "DialogOverlayControl";
+
+// A plain container that dialog templates place as a control; the dialog that owns one
+// subclasses it. It paints nothing of its own.
+static void RegisterOverlayClass() {
+  WNDCLASSA overlay = {};
+  overlay.style = CS_NOCLOSE;
+  overlay.lpfnWndProc = DefWindowProcA;
+  overlay.hInstance = GetModuleHandleA(nullptr);
+  overlay.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  overlay.lpszClassName = kOverlayClass;
+  RegisterClassA(&overlay);
 }
 
-int RunTambrel(int /*showCommand*/) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // failure is not fatal
+static int Run(int showCommand) {
+  MessageLoop loop;
+  MainDlg mainDlg;
+  xmlCheckVersion(20623);
+  RegisterOverlayClass();
+
   int result = 0;
   std::unique_ptr<TambrelEngine> engine(new TambrelEngine);
   if (TambrelEngine::Instance() == nullptr) {
     engine.reset();
     ReportError("Main initialization failed!");
+  } else if (mainDlg.Create() == nullptr) {
+    ReportError("User interface could not be created!");
+    engine.reset();  // still shut down, or the hook and the tray icon would stay behind
   } else {
-    result = RunMessageLoop();
+    if (engine->Options().autoShow) ShowWindow(mainDlg.Window(), showCommand);
+    result = loop.Run();
+    // The main dialog window is gone; the engine's shut-down relies on no window of ours.
     engine.reset();
   }
-  CoUninitialize();
+  UnregisterClassA(kOverlayClass, GetModuleHandleA(nullptr));
+  return result;
+}
+
+int RunTambrel(int showCommand) {
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // a failure is not fatal
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  BindTheme();
+  int result = Run(showCommand);
+  UnbindTheme();
+  if (SUCCEEDED(com)) CoUninitialize();
   return result;
 }

@@ -212,3 +212,21 @@ summarize() {
   echo "$passed passed, $failed failed, $skipped skipped"
   [ "$failed" = 0 ]
 }
+
+# A screenshot of the running program with its main window shown, kept in build/artifacts/
+# for anyone to look at (not committed). Uses the test plugin that ends the program.
+take_screenshot() {
+  local arch=$1 bin="$BUILD/$1/bin" work="$BUILD/artifacts/run"
+  [ -f "$bin/quitplugin.dll" ] || return 1
+  rm -rf "$work"; mkdir -p "$work"
+  cp "$bin/quitplugin.dll" "$work/"
+  [ -f "$bin/tambrelplug.dll" ] && cp "$bin/tambrelplug.dll" "$work/"
+  echo 6000 >"$work/quit-after.txt"
+  cp "$TOP/scripts/starter-conf.xml" "$work/conf.xml"
+  # Inside a virtual desktop, so that windows get their frames and the taskbar shows.
+  (cd "$work" && "$WINELOADER" explorer /desktop=Tambrel,1024x768 "$bin/tambrel.exe" >/dev/null 2>&1 &)
+  sleep 3
+  import -window root "$BUILD/artifacts/main-window.png" 2>/dev/null
+  sleep 4
+  log "screenshot: build/artifacts/main-window.png"
+}

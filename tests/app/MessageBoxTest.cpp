@@ -22,7 +22,7 @@ bool DismissTambrelBox(std::string* text) {
   return false;
 }
 
-TEST(MessageBox, FailedStartUpShowsItsBoxesInOrderAndExitsWithZero) {
+TEST(RealMessageBox, FailedStartUpShowsItsBoxesInOrderAndExitsWithZero) {
   TempWorkDir dir({"cplugin_empty.dll"});
   std::string probe = ProgramFolder() + "\\boxprobe.exe";
   STARTUPINFOA startup = {};

@@ -1,0 +1,128 @@
+// The real tambrel.exe in a working folder of its own: it runs hidden, ends through the
+// engine's Quit, shows its window with autoshow, and reports a broken conf.xml.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace {
+
+bool DismissTambrelBox(std::string* text) {
+  for (int i = 0; i < 400; ++i) {
+    HWND box = FindWindowA("#32770", "Tambrel");
+    if (box != nullptr && IsWindowVisible(box) && GetDlgItem(box, 0xFFFF) != nullptr) {
+      char buffer[2048] = "";
+      GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+      *text = buffer;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      for (int j = 0; j < 200 && IsWindow(box); ++j) Sleep(25);
+      return true;
+    }
+    Sleep(25);
+  }
+  return false;
+}
+
+class Program {
+ public:
+  explicit Program(const TempWorkDir& dir) {
+    std::string exe = ProgramFolder() + "\\tambrel.exe";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    m_started = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                               dir.Path().c_str(), &startup, &m_process);
+  }
+  ~Program() {
+    if (m_started && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(m_process.hProcess, 99);
+    if (m_started) {
+      CloseHandle(m_process.hThread);
+      CloseHandle(m_process.hProcess);
+    }
+  }
+  bool Started() const { return m_started; }
+  bool Running() const { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT; }
+  DWORD Wait(DWORD ms) {
+    DWORD code = 0xFFFFFFFF;
+    if (WaitForSingleObject(m_process.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(m_process.hProcess, &code);
+    return code;
+  }
+  // Visible top-level windows of the program, with their captions.
+  std::vector<std::string> VisibleWindows() const {
+    struct Search {
+      DWORD pid;
+      std::vector<std::string> found;
+    } search = {m_process.dwProcessId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+          Search* s = reinterpret_cast<Search*>(param);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(window, &pid);
+          if (pid == s->pid && IsWindowVisible(window)) {
+            char caption[128] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            s->found.push_back(caption);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+ private:
+  bool m_started = false;
+  PROCESS_INFORMATION m_process = {};
+};
+
+TEST(Program, RunsHiddenAndEndsThroughQuitWritingItsConfiguration) {
+  TempWorkDir dir({"quitplugin.dll"});
+  WriteWholeFile(dir.File("quit-after.txt"), "2500");
+  Program program(dir);
+  ASSERT_TRUE(program.Started());
+  Sleep(1200);
+  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(program.VisibleWindows().empty());
+  EXPECT_EQ(0u, program.Wait(20000));
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(std::string::npos, written.find("<plugin guid=\"{0017E570-0000-0000-0000-000000000017}\" active=\"yes\"/>"));
+  EXPECT_EQ("</tambrel>\n", written.substr(written.size() - 11));
+}
+
+TEST(Program, AutoshowShowsTheMainWindow) {
+  TempWorkDir dir({"quitplugin.dll"});
+  WriteWholeFile(dir.File("quit-after.txt"), "4000");
+  WriteWholeFile(dir.File("conf.xml"),
+                 "<tambrel version=\"2.01\"><options><option name=\"autoshow\">yes</option></options>"
+                 "<plugins/><actions/></tambrel>");
+  Program program(dir);
+  ASSERT_TRUE(program.Started());
+  std::vector<std::string> windows;
+  for (int i = 0; i < 100 && windows.empty(); ++i) {
+    Sleep(50);
+    windows = program.VisibleWindows();
+  }
+  EXPECT_EQ(std::vector<std::string>{"Tambrel"}, windows);
+  HWND main = FindWindowA("#32770", "Tambrel");
+  RECT rect = {};
+  GetWindowRect(main, &rect);
+  EXPECT_EQ(360, rect.right - rect.left);
+  EXPECT_EQ(450, rect.bottom - rect.top);
+  EXPECT_EQ(0u, program.Wait(20000));
+}
+
+TEST(Program, BrokenConfigurationIsReportedInOrderAndLeftAlone) {
+  TempWorkDir dir({"quitplugin.dll"});
+  const std::string broken = "<tambrel version=\"2.01\"><options>";
+  WriteWholeFile(dir.File("conf.xml"), broken);
+  Program program(dir);
+  ASSERT_TRUE(program.Started());
+  std::string texts[3];
+  for (std::string& text : texts) EXPECT_TRUE(DismissTambrelBox(&text));
+  EXPECT_EQ("Couldn't open configuration file " + dir.File("conf.xml") + "!\n\n",
+            texts[0].substr(0, dir.File("conf.xml").size() + 36));
+  EXPECT_EQ("Couldn't load configuration!", texts[1]);
+  EXPECT_EQ("Main initialization failed!", texts[2]);
+  EXPECT_EQ(0u, program.Wait(20000));
+  EXPECT_EQ(broken, ReadWholeFile(dir.File("conf.xml")));
+}
+
+}  // namespace
