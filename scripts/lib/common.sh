@@ -224,7 +224,8 @@ take_screenshot() {
   echo 6000 >"$work/quit-after.txt"
   cp "$TOP/scripts/starter-conf.xml" "$work/conf.xml"
   # Inside a virtual desktop, so that windows get their frames and the taskbar shows.
-  (cd "$work" && "$WINELOADER" explorer /desktop=Tambrel,1024x768 "$bin/tambrel.exe" >/dev/null 2>&1 &)
+  local program; program=$("$WINELOADER" winepath -w "$bin/tambrel.exe" 2>/dev/null)
+  (cd "$work" && "$WINELOADER" explorer /desktop=Tambrel,1024x768 "$program" >/dev/null 2>&1 &)
   sleep 3
   import -window root "$BUILD/artifacts/main-window.png" 2>/dev/null
   sleep 4
