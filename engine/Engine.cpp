@@ -44,6 +44,7 @@ TambrelEngine::TambrelEngine()
   }
 
   SetActive(m_options.autoActive);
+  CreateQueueWindow();
 
   if (m_options.hookActive) {
     SetHookActive(true);
@@ -73,6 +74,7 @@ void TambrelEngine::ShutDown() {
   // The hook goes first: no key event may reach a plugin that is being torn down.
   if (m_hook != HOOKPAD_NO_SLOT) gHookApi.freeHook(m_hookHeap, m_hook);
   m_hook = HOOKPAD_NO_SLOT;
+  DestroyQueueWindow();
   if (m_hookHeap != nullptr) gHookApi.freeHookHeap(m_hookHeap);
   m_hookHeap = nullptr;
   if (m_started) m_config->Save();
@@ -273,6 +275,7 @@ bool TambrelEngine::GetAction(int actionId, ActionRecord* out) {
 }
 
 int TambrelEngine::ExecuteAction(int actionId) {
+  if (m_hookDepth > 0) return QueueAction(actionId);  // KeyboardHook.cpp says why
   auto it = m_actions.find(actionId);
   if (it == m_actions.end()) return 0;
   PluginRecord* record = m_registry.Find(it->second.actionPluginId);
