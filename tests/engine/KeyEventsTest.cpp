@@ -89,8 +89,7 @@ class UnixShell {
     DeleteFileA(status.c_str());
     WriteWholeFile(m_dir.File("script.sh"),
                    "exec >'" + m_unixDir + "/script.out' 2>&1\n" + body +
-                       "\necho $? >'" + m_unixDir + "/script.tmp'\n"
-                       "mv '" + m_unixDir + "/script.tmp' '" + m_unixDir + "/script.status'\n");
+                       "\necho $? >'" + m_unixDir + "/script.status'\n");
     std::string shell = DosPath("/bin/sh");
     std::string command = "/bin/sh \"" + m_unixDir + "/script.sh\"";
     STARTUPINFOA startup = {};
@@ -101,7 +100,13 @@ class UnixShell {
       return -1;
     if (process.hThread != nullptr) CloseHandle(process.hThread);
     if (process.hProcess != nullptr) CloseHandle(process.hProcess);
-    bool ended = PumpUntil([&] { return FileExists(status); }, kTimeoutMs);
+    // Complete once its line has ended; the script writes it with a builtin alone.
+    bool ended = PumpUntil(
+        [&] {
+          std::string text = ReadWholeFile(status);
+          return !text.empty() && text.back() == '\n';
+        },
+        kTimeoutMs);
     *output = ReadWholeFile(m_dir.File("script.out"));
     return ended ? atoi(ReadWholeFile(status).c_str()) : -1;
   }
