@@ -46,6 +46,7 @@ TambrelEngine::TambrelEngine()
   }
 
   SetActive(m_options.autoActive);
+  CreateQueueWindow();
 
   if (m_options.hookActive) {
     SetHookActive(true);
@@ -75,6 +76,7 @@ void TambrelEngine::ShutDown() {
   // The hook goes first: no key event may reach a plugin that is being torn down.
   if (m_hook != HOOKPAD_NO_SLOT) gHookApi.freeHook(m_hookHeap, m_hook);
   m_hook = HOOKPAD_NO_SLOT;
+  DestroyQueueWindow();
   if (m_hookHeap != nullptr) gHookApi.freeHookHeap(m_hookHeap);
   m_hookHeap = nullptr;
   if (m_started) m_config->Save();
@@ -278,6 +280,7 @@ bool TambrelEngine::GetAction(int actionId, ActionRecord* out) {
 }
 
 int TambrelEngine::ExecuteAction(int actionId) {
+  if (m_hookDepth > 0) return QueueAction(actionId);  // KeyboardHook.cpp says why
   auto it = m_actions.find(actionId);
   if (it == m_actions.end()) return 0;
   PluginRecord* record = m_registry.Find(it->second.actionPluginId);
@@ -285,33 +288,4 @@ int TambrelEngine::ExecuteAction(int actionId) {
   ActionType* action = record->plugin->GetActionType();
   if (action == nullptr) return 0;
   return action->Execute(actionId);
-}
-
-// --- Keyboard hook ---------------------------------------------------------------------
-
-void TambrelEngine::SetHookActive(bool on) {
-  m_options.hookActive = on;
-  if (on && m_hook == HOOKPAD_NO_SLOT) {
-    m_hook = gHookApi.allocHook(m_hookHeap, WH_KEYBOARD_LL, HookProc, this, nullptr, 0);
-  } else if (!on && m_hook != HOOKPAD_NO_SLOT) {
-    gHookApi.freeHook(m_hookHeap, m_hook);
-    m_hook = HOOKPAD_NO_SLOT;
-  }
-}
-
-LRESULT __stdcall TambrelEngine::HookProc(void* context, HHOOK hook, int code, WPARAM message,
-                                          LPARAM event) {
-  return static_cast<TambrelEngine*>(context)->OnHookEvent(hook, code, message, event);
-}
-
-LRESULT TambrelEngine::OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event) {
-  if (code != HC_ACTION || !m_active) return CallNextHookEx(hook, code, message, event);
-  KBDLLHOOKSTRUCT* key = reinterpret_cast<KBDLLHOOKSTRUCT*>(event);
-  bool swallow = false;
-  for (PluginRecord& record : m_registry) {
-    if (!record.active || !record.plugin->WantsKeyEvents()) continue;
-    if (record.plugin->OnKeyEvent(key, static_cast<UINT>(message))) swallow = true;
-  }
-  if (swallow || m_toggled) return 1;
-  return CallNextHookEx(hook, code, message, event);
 }

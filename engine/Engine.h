@@ -101,12 +101,22 @@ class TambrelEngine final : public Engine {
   static LRESULT __stdcall HookProc(void* context, HHOOK hook, int code, WPARAM message,
                                     LPARAM event);
   LRESULT OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event);
+  bool KeyFate(DWORD vk, WPARAM message, bool swallow);
+  int QueueAction(int actionId);
+  int RunOutsideHook(int actionId);
+  void CreateQueueWindow();
+  void DestroyQueueWindow();
+  static LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam);
 
   static TambrelEngine* s_instance;
 
   std::vector<HMODULE> m_libraries;
   HHOOKHEAP m_hookHeap = nullptr;
   DWORD m_hook = HOOKPAD_NO_SLOT;
+  HWND m_queueWindow = nullptr;  // message-only; runs the actions queued inside the hook
+  int m_hookDepth = 0;           // > 0 while the hook procedure runs (it can nest)
+  unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;
   std::string m_configPath;
   MainDialog* m_mainDialog = nullptr;

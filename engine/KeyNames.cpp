@@ -162,12 +162,18 @@ KeyInfo* TambrelEngine::GetKeyByCode(KeyInfo* out, int vk) {
   KeyInfo key;
   memset(&key, 0, sizeof key);
   key.vk = vk;
-  BYTE state[256] = {};
+  int n = 0;
   WORD chars[2] = {};
-  // ToAscii wants the key's scan code; MapVirtualKey gives it for the current layout.
-  int n = ToAscii(static_cast<UINT>(vk), MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC),
-                  state, chars, 0);
+  // Virtual-key codes are one byte; a "#number" from conf.xml or a macro can be anything,
+  // and the layout has nothing to say about the rest.
+  if (vk >= 0 && vk <= 0xFF) {
+    BYTE state[256] = {};  // no key down, so no Shift: the key's base character
+    // ToAscii wants the key's scan code; MapVirtualKey gives it for the current layout.
+    n = ToAscii(static_cast<UINT>(vk), MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC),
+                state, chars, 0);
+  }
   if (n > 0) {
+    // Up to two characters, packed into the buffer byte by byte.
     key.name[0] = static_cast<char>(chars[0] & 0xFF);
     if (n > 1) key.name[1] = static_cast<char>(chars[0] >> 8);
     if (n == 1 && key.name[0] >= 'a' && key.name[0] <= 'z') key.name[0] -= 'a' - 'A';
@@ -183,7 +189,9 @@ KeyInfo* TambrelEngine::GetKeyByCode(KeyInfo* out, int vk) {
 }
 
 KeyInfo* TambrelEngine::GetKeyByName(KeyInfo* out, const char* name) {
-  int code = name[0] == '#' ? atoi(name + 1) : 0;
+  // "#number" names a virtual key whether or not the table has it. strtol, unlike atoi,
+  // is defined for numbers too large for an int: they come out as the largest one.
+  int code = name[0] == '#' ? static_cast<int>(strtol(name + 1, nullptr, 10)) : 0;
   if (code == 0) {
     int length = static_cast<int>(strlen(name));
     for (const KeyInfo& key : m_keys) {
@@ -192,6 +200,7 @@ KeyInfo* TambrelEngine::GetKeyByName(KeyInfo* out, const char* name) {
         return out;
       }
     }
+    // A single character that the table lacks: the key that types it in this layout.
     if (length == 1) {
       DWORD scan = OemKeyScan(static_cast<unsigned char>(name[0])) & 0xFF;
       code = static_cast<int>(MapVirtualKeyA(scan, MAPVK_VSC_TO_VK));
