@@ -387,6 +387,10 @@ xmlDocPtr ConfigFile::BuildDocument() {
   xmlNode* actions = xmlNewChild(root, nullptr, X("actions"), nullptr);
   for (auto& entry : m_engine->Actions()) {
     int id = entry.first;
+    // Both sides always name registry records; a binding that does not is never written.
+    if (m_engine->FindPlugin(entry.second.shortcutPluginId) == nullptr ||
+        m_engine->FindPlugin(entry.second.actionPluginId) == nullptr)
+      continue;
     xmlNode* action = xmlNewChild(actions, nullptr, X("action"), nullptr);
     const struct {
       const char* element;

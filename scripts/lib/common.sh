@@ -155,6 +155,9 @@ start_session() {
     log "creating the Wine prefix ($arch)"
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
   fi
+  # A program that crashes ends at once, with its backtrace on standard error, instead of
+  # waiting behind a crash dialog until the test times out.
+  "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
   # One wineserver for the whole run: every test program then starts in a fraction of a second.
   wineserver -k >/dev/null 2>&1 || true
   (wineserver -p </dev/null >/dev/null 2>&1 &)
