@@ -14,13 +14,18 @@ function(tambrel_static_runtime target)
   target_link_options(${target} PRIVATE -static)
 endfunction()
 
-# A shipped file: copied into TAMBREL_DIST_DIR after every build.
-function(tambrel_ship target)
+# A shipped file: copied into TAMBREL_DIST_DIR after every build, without its debug
+# information (the build folder keeps that).
+function(tambrel_ship_file target file name)
   if(TAMBREL_DIST_DIR)
-    add_custom_command(TARGET ${target} POST_BUILD
+        add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory ${TAMBREL_DIST_DIR}
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${TAMBREL_DIST_DIR}/)
+      COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${TAMBREL_DIST_DIR}/${name} ${file})
   endif()
+endfunction()
+
+function(tambrel_ship target)
+  tambrel_ship_file(${target} $<TARGET_FILE:${target}> $<TARGET_FILE_NAME:${target}>)
 endfunction()
 
 set(TAMBREL_X86 OFF)
