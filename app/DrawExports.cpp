@@ -1,4 +1,3 @@
-#define TAMBREL_EXPORTS
 #include "DrawExports.h"
 
 #include <string>

@@ -44,6 +44,11 @@ void MainDlg::ShowToggled(bool toggled) {
 }
 
 bool MainDlg::PreTranslateMessage(MSG* msg) {
+  // Double-clicks on the binding list and the settings' plugin list reach neither.
+  if (msg->message == WM_LBUTTONDBLCLK &&
+      ((m_hWnd != nullptr && msg->hwnd == GetDlgItem(m_hWnd, IDC_MAIN_BINDINGS)) ||
+       (m_settings.Window() != nullptr && msg->hwnd == GetDlgItem(m_settings.Window(), IDC_SETTINGS_PLUGINS))))
+    return true;
   if (TambrelEngine* engine = TambrelEngine::Instance()) {
     for (PluginRecord& record : engine->Registry())
       if (record.plugin->PreTranslateMessage(msg) != 0) return true;
