@@ -8,17 +8,17 @@
 bool AboutDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
   switch (message) {
     case WM_INITDIALOG: {
-      CentreOnWorkArea(m_hWnd);
+      CentreOnWorkArea(Window());
       char version[16];
       snprintf(version, sizeof version, "v%1.2f", 2.01);
-      SetDlgItemTextA(m_hWnd, IDC_ABOUT_VERSION, version);
+      SetDlgItemTextA(Window(), IDC_ABOUT_VERSION, version);
       *result = TRUE;
       return true;
     }
     case WM_COMMAND:
       // OK, Enter, Esc and the close box all arrive as IDOK or IDCANCEL.
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        ShowWindow(m_hWnd, SW_HIDE);
+        ShowWindow(Window(), SW_HIDE);
         return true;
       }
       return false;

@@ -7,9 +7,24 @@
 #include "Engine.h"
 #include "resource.h"
 
-HWND MainDlg::Create() { return CreateModeless(GetModuleHandleA(nullptr), IDD_MAIN, nullptr); }
+static const LayoutMapEntry kMainLayout[] = {
+    {IDC_MAIN_TOGGLED, LAYOUT_LEFT | LAYOUT_TOP},
+    {IDC_MAIN_SETTINGS, LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_MAIN_ABOUT, LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_MAIN_DEBUGDUMP, LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_MAIN_BINDINGS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_MAIN_NEW, LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_MAIN_COPY, LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_MAIN_SAVE, LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_MAIN_DELETE, LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_MAIN_TABS, LAYOUT_LEFT | LAYOUT_RIGHT | LAYOUT_BOTTOM},
+};
 
-HWND MainDlg::PageParent() { return m_hWnd != nullptr ? GetDlgItem(m_hWnd, IDC_MAIN_TABS) : nullptr; }
+MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
+
+HWND MainDlg::Create() { return Dialog::Create(IDD_MAIN, nullptr); }
+
+HWND MainDlg::PageParent() { return Window() != nullptr ? GetDlgItem(Window(), IDC_MAIN_TABS) : nullptr; }
 
 RECT MainDlg::GetPageRect() {
   RECT page = {0, 0, 0, 0};
@@ -17,7 +32,7 @@ RECT MainDlg::GetPageRect() {
   if (tabs == nullptr) return page;
   RECT t;
   GetWindowRect(tabs, &t);
-  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&t), 2);
+  MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&t), 2);
   RECT a = t;
   TabCtrl_AdjustRect(tabs, FALSE, &a);
   page.left = a.left - t.left;
@@ -40,31 +55,31 @@ void MainDlg::SetTab(int tab, const char* text, int image) {
 void MainDlg::ShowBindingTypes(int, int) {}
 
 void MainDlg::ShowToggled(bool toggled) {
-  if (m_hWnd != nullptr) CheckDlgButton(m_hWnd, IDC_MAIN_TOGGLED, toggled ? BST_CHECKED : BST_UNCHECKED);
+  if (Window() != nullptr) CheckDlgButton(Window(), IDC_MAIN_TOGGLED, toggled ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool MainDlg::PreTranslateMessage(MSG* msg) {
   // Double-clicks on the binding list and the settings' plugin list reach neither.
   if (msg->message == WM_LBUTTONDBLCLK &&
-      ((m_hWnd != nullptr && msg->hwnd == GetDlgItem(m_hWnd, IDC_MAIN_BINDINGS)) ||
+      ((Window() != nullptr && msg->hwnd == GetDlgItem(Window(), IDC_MAIN_BINDINGS)) ||
        (m_settings.Window() != nullptr && msg->hwnd == GetDlgItem(m_settings.Window(), IDC_SETTINGS_PLUGINS))))
     return true;
   if (TambrelEngine* engine = TambrelEngine::Instance()) {
     for (PluginRecord& record : engine->Registry())
       if (record.plugin->PreTranslateMessage(msg) != 0) return true;
   }
-  return m_hWnd != nullptr && IsDialogMessageA(m_hWnd, msg);
+  return Window() != nullptr && IsDialogMessageA(Window(), msg);
 }
 
 bool MainDlg::OnInitDialog() {
   if (TambrelEngine* engine = TambrelEngine::Instance()) engine->SetMainDialog(this);
-  SetWindowPos(m_hWnd, nullptr, 0, 0, 360, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  CentreOnWorkArea(m_hWnd);
-  SetProgramIcons(m_hWnd);
+  SetWindowPos(Window(), nullptr, 0, 0, 360, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOnWorkArea(Window());
+  SetProgramIcons(Window());
   if (MessageLoop* loop = MessageLoop::Current()) loop->AddFilter(this);
-  HINSTANCE module = GetModuleHandleA(nullptr);
-  m_about.CreateModeless(module, IDD_ABOUT, nullptr);
-  m_settings.CreateModeless(module, IDD_SETTINGS, nullptr);
+
+  m_about.Create(IDD_ABOUT, nullptr);
+  m_settings.Create(IDD_SETTINGS, nullptr);
   HWND tabs = PageParent();
   TCITEMA item = {};
   item.mask = TCIF_TEXT | TCIF_IMAGE;
@@ -85,10 +100,47 @@ void MainDlg::OnDestroy() {
   PostQuitMessage(0);
 }
 
+// The combo boxes sit over the tab headers and the plugin pages fill the tab's display area;
+// neither is in the layout map, so they follow each layout pass.
+void MainDlg::PlaceCombosAndPages() {
+  HWND tabs = PageParent();
+  HWND shortcutCombo = GetDlgItem(Window(), IDC_MAIN_SHORTCUTCOMBO);
+  HWND actionCombo = GetDlgItem(Window(), IDC_MAIN_ACTIONCOMBO);
+  if (tabs == nullptr || shortcutCombo == nullptr || actionCombo == nullptr) return;
+  RECT t, c;
+  GetWindowRect(tabs, &t);
+  GetWindowRect(shortcutCombo, &c);
+  int h = c.bottom - c.top;
+  SendMessageA(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM((t.right - t.left - 4) >> 1, h + 2));
+  MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&t), 2);
+  HDWP batch = BeginDeferWindowPos(2);
+  RECT r;
+  TabCtrl_GetItemRect(tabs, 1, &r);
+  if (batch != nullptr)
+    batch = DeferWindowPos(batch, actionCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
+                           r.right - r.left - 4, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
+  TabCtrl_GetItemRect(tabs, 0, &r);
+  if (batch != nullptr)
+    batch = DeferWindowPos(batch, shortcutCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
+                           r.right - r.left - 3, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
+  if (batch != nullptr) EndDeferWindowPos(batch);
+  RECT page = GetPageRect();
+  for (HWND child = GetWindow(tabs, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    SetWindowPos(child, nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top,
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
 bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message == WM_SIZE) {
+    m_layout.OnMessage(Window(), message, wParam, lParam);
+    PlaceCombosAndPages();
+    return false;
+  }
   switch (message) {
     case WM_INITDIALOG:
       *result = OnInitDialog();
+      m_layout.OnMessage(Window(), message, wParam, lParam);
+      PlaceCombosAndPages();
       return true;
     case WM_GETMINMAXINFO: {
       MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -97,10 +149,11 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       return true;
     }
     case WM_CLOSE:
-      ShowWindow(m_hWnd, SW_HIDE);
+      ShowWindow(Window(), SW_HIDE);
       return true;
     case WM_DESTROY:
       OnDestroy();
+      m_layout.OnMessage(Window(), message, wParam, lParam);
       return false;
     case WM_ENDSESSION:
       // Windows is ending the session: the process will not see its normal shut-down, so
@@ -124,7 +177,7 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
           return true;
         case IDC_MAIN_TOGGLED:
           if (TambrelEngine* engine = TambrelEngine::Instance())
-            engine->SetToggled(IsDlgButtonChecked(m_hWnd, IDC_MAIN_TOGGLED) != BST_CHECKED);
+            engine->SetToggled(IsDlgButtonChecked(Window(), IDC_MAIN_TOGGLED) != BST_CHECKED);
           return true;
       }
       return false;

@@ -5,16 +5,18 @@
 
 #include "AboutDlg.h"
 #include "Dialog.h"
+#include "DialogLayout.h"
 #include "MainDialog.h"
 #include "MessageLoop.h"
 #include "SettingsDlg.h"
 
 class MainDlg : public Dialog, public MainDialog, public MessageFilter {
  public:
+  MainDlg();
   HWND Create();  // modeless, without owner; null when it could not be made
 
   // MainDialog, for the engine.
-  HWND MainWindow() override { return m_hWnd; }
+  HWND MainWindow() override { return Window(); }
   HWND AboutWindow() override { return m_about.Window(); }
   HWND SettingsWindow() override { return m_settings.Window(); }
   HWND PageParent() override;
@@ -33,7 +35,9 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
  private:
   bool OnInitDialog();
   void OnDestroy();
+  void PlaceCombosAndPages();
 
+  DialogLayout m_layout;
   AboutDlg m_about;
   SettingsDlg m_settings;
 };

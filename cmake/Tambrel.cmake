@@ -2,7 +2,8 @@
 
 # Warnings, no exceptions: nothing may be thrown across a callback, an export or the hook.
 function(tambrel_defaults target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra
+  # Not for resource scripts: windres takes no warning options.
+  target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall;-Wextra>"
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
   target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
     WINVER=0x0601 NOMINMAX)
