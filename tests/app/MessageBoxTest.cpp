@@ -5,22 +5,6 @@
 
 namespace {
 
-// Waits for a top-level dialog captioned "Tambrel", reads its text and presses OK.
-bool DismissTambrelBox(std::string* text) {
-  for (int i = 0; i < 200; ++i) {
-    HWND box = FindWindowA("#32770", "Tambrel");
-    if (box != nullptr && IsWindowVisible(box)) {
-      char buffer[1024] = "";
-      GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-      *text = buffer;
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-      for (int j = 0; j < 200 && IsWindow(box); ++j) Sleep(25);
-      return true;
-    }
-    Sleep(25);
-  }
-  return false;
-}
 
 TEST(RealMessageBox, FailedStartUpShowsItsBoxesInOrderAndExitsWithZero) {
   TempWorkDir dir({"cplugin_empty.dll"});

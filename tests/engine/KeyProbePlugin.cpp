@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "TambrelPlugin.h"
+#include "NullPlugin.h"
 
 namespace {
 
@@ -17,39 +17,16 @@ void Record(UINT message, DWORD vk) {
            static_cast<unsigned long>(vk));
 }
 
-class KeyProbe : public Plugin {
+class KeyProbe : public NullPlugin {
  public:
-  void Release() override {}
-  const char* GetDebugInfo(bool, bool, int) override { return "\t\tNo additional information\n"; }
   const char* GetName() override { return "Key Probe"; }
   const char* GetGuid() override { return "{4B455950-0000-0000-0000-50524F424521}"; }
-  int CheckVersion(int) override { return PLUGIN_INTERFACE_VERSION; }
-  HICON GetIcon() override { return nullptr; }
-  void LoadSettings(xmlNode*) override {}
-  void SaveSettings(xmlNode*) override {}
-  bool HasSettingsPage() override { return false; }
-  void CreateSettingsPage(HWND, RECT) override {}
-  void DestroySettingsPage() override {}
-  void ShowSettingsPage(bool) override {}
-  LRESULT PreTranslateMessage(MSG*) override { return 0; }
-  int GetTypes() override { return PLUGIN_GENERAL; }
-  bool NeedsConfiguration() override { return false; }
   bool Configure() override { return true; }
-  bool IsEnabled() override { return m_enabled; }
-  void SetEnabled(bool enabled) override { m_enabled = enabled; }
-  void SetEngine(Engine*) override {}
   bool WantsKeyEvents() override { return m_enabled; }
   bool OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) override {
     Record(message, key->vkCode);
     return key->vkCode == 'Q' && message == WM_KEYDOWN;
   }
-  ActionType* GetActionType() override { return nullptr; }
-  ShortcutType* GetShortcutType() override { return nullptr; }
-  NotifyHandler* GetNotifyHandler() override { return nullptr; }
-  void* GetToggleHandler() override { return nullptr; }
-
- private:
-  bool m_enabled = false;
 };
 
 KeyProbe gProbe;

@@ -102,3 +102,20 @@ std::string SystemText(DWORD error) {
                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
   return text;
 }
+
+// Waits for a top-level dialog captioned "Tambrel", reads its text and presses OK.
+bool DismissTambrelBox(std::string* text) {
+  for (int i = 0; i < 400; ++i) {
+    HWND box = FindWindowA("#32770", "Tambrel");
+    if (box != nullptr && IsWindowVisible(box) && GetDlgItem(box, 0xFFFF) != nullptr) {
+      char buffer[2048] = "";
+      GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+      *text = buffer;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      for (int j = 0; j < 200 && IsWindow(box); ++j) Sleep(25);
+      return true;
+    }
+    Sleep(25);
+  }
+  return false;
+}

@@ -44,6 +44,10 @@ class CapturedBoxes {
 // The system's message text for an error code, as the engine reports it.
 std::string SystemText(DWORD error);
 
+// Waits for a real message box captioned "Tambrel" (of any process), reads its text and
+// presses OK. False when none appears within ten seconds.
+bool DismissTambrelBox(std::string* text);
+
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& contents);
