@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Tambrel's own artwork, drawn in code: the program icon (a key cap with a T on it, in a
 large and a small size) and the picture of the about box. Writes .ico and .bmp files.
-Usage: artwork.py OUTPUT_FOLDER"""
+Usage: artwork.py OUTPUT_FOLDER [plugins]"""
 import os
 import struct
 import sys
@@ -13,8 +13,20 @@ LETTER = (255, 255, 255)
 GLOW = (120, 230, 120)     # the toggled green
 
 
-def key_cap(size):
-    """RGBA rows, top to bottom, of a rounded key cap with a T."""
+GLYPHS = {  # 5 x 5 letters for the plugins' icons
+    'T': ['#####', '..#..', '..#..', '..#..', '..#..'],
+    'K': ['#..#.', '#.#..', '##...', '#.#..', '#..#.'],
+    'E': ['#####', '#....', '####.', '#....', '#####'],
+    'W': ['#...#', '#...#', '#.#.#', '##.##', '#...#'],
+    'N': ['#...#', '##..#', '#.#.#', '#..##', '#...#'],
+    'S': ['.####', '#....', '.###.', '....#', '####.'],
+}
+
+
+def key_cap(size, letter='T', cap=None, top_colour=None):
+    """RGBA rows, top to bottom, of a rounded key cap with a letter."""
+    if letter != 'T':
+        return lettered_cap(size, letter, cap or CAP, top_colour or CAP_TOP)
     px = [[(0, 0, 0, 0)] * size for _ in range(size)]
     m = max(1, size // 16)
     r = max(2, size // 6)
@@ -45,6 +57,30 @@ def key_cap(size):
         for x in range(right - d, right + 1):
             if 0 <= x < size and 0 <= y < size:
                 px[y][x] = (*GLOW, 255)
+    return px
+
+
+def lettered_cap(size, letter, cap, top_colour):
+    px = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    m = max(1, size // 16)
+    r = max(2, size // 6)
+    for y in range(m, size - m):
+        for x in range(m, size - m):
+            cx = min(max(x, m + r), size - m - 1 - r)
+            cy = min(max(y, m + r), size - m - 1 - r)
+            if (x - cx) ** 2 + (y - cy) ** 2 > r * r:
+                continue
+            edge = x in (m, size - m - 1) or y in (m, size - m - 1) or (x - cx) ** 2 + (y - cy) ** 2 > (r - 1) ** 2
+            px[y][x] = (*(CAP_EDGE if edge else top_colour if y < size // 2 - m else cap), 255)
+    cell = max(1, size // 8)
+    origin = (size - 5 * cell) // 2
+    for gy, row in enumerate(GLYPHS[letter]):
+        for gx, c in enumerate(row):
+            if c != '#':
+                continue
+            for y in range(origin + gy * cell, origin + (gy + 1) * cell):
+                for x in range(origin + gx * cell, origin + (gx + 1) * cell):
+                    px[y][x] = (*LETTER, 255)
     return px
 
 
@@ -93,9 +129,31 @@ def write_bmp(path, px, background):
         f.write(head + info + rows)
 
 
+def plugin_icons(out):
+    """The plugin library's icons: one letter each; the tray's in colour and in grey."""
+    grey, grey_top = (120, 120, 120), (160, 160, 160)
+    icons = {
+        'keyboard.ico': ('K', None, None),
+        'execute.ico': ('E', (40, 130, 70), (80, 180, 110)),
+        'windows.ico': ('W', (150, 60, 40), (200, 100, 70)),
+        'tray-enabled.ico': ('T', None, None),
+        'tray-disabled.ico': ('S', grey, grey_top),
+        'notify.ico': ('N', (150, 120, 20), (210, 180, 60)),
+    }
+    for name, (letter, cap, top) in icons.items():
+        if name == 'tray-enabled.ico':
+            write_ico(os.path.join(out, name), [key_cap(16), key_cap(32)])
+        else:
+            write_ico(os.path.join(out, name), [lettered_cap(16, letter, cap or CAP, top or CAP_TOP),
+                                                lettered_cap(32, letter, cap or CAP, top or CAP_TOP)])
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
+    if len(sys.argv) > 2 and sys.argv[2] == 'plugins':
+        plugin_icons(out)
+        return
     write_ico(os.path.join(out, 'tambrel.ico'), [key_cap(32), key_cap(16)])
     write_ico(os.path.join(out, 'tambrel-small.ico'), [key_cap(16), key_cap(32)])
     write_bmp(os.path.join(out, 'about.bmp'), key_cap(48), (212, 208, 200))

@@ -188,7 +188,7 @@ check_dist() {
       fi
     done
   done
-  local expected="hookpad.dll libxml2.dll migrator.exe tambrel.exe"
+  local expected="hookpad.dll libxml2.dll migrator.exe tambrel.exe tambrelplug.dll"
   local have; have=$(cd "$dist" && ls | sort | tr '\n' ' ' | sed 's/ $//')
   if [ "$have" != "$expected" ]; then echo "dist holds: $have; expected: $expected" >&2; bad=1; fi
   [ $bad = 0 ] && log "build/dist: $(cd "$dist" && stat -c '%n %s' * | tr '\n' ';')"

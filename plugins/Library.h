@@ -1,0 +1,11 @@
+#ifndef TAMBRELPLUG_LIBRARY_H
+#define TAMBRELPLUG_LIBRARY_H
+
+#include "TambrelPlugin.h"
+
+// The seven plugin objects, in their fixed order; made on the first call.
+unsigned GetBuiltInPlugins(Plugin*** plugins);
+// Where the library's resources come from: its own module.
+void InitPluginLibrary(HINSTANCE module);
+
+#endif

@@ -1,0 +1,56 @@
+// Resource ids of tambrelplug.dll. The numbers are the system's own: never renumber them.
+#ifndef TAMBRELPLUG_RESOURCES_H
+#define TAMBRELPLUG_RESOURCES_H
+
+#define IDI_KEYBOARD 201
+#define IDI_EXECUTE 202
+#define IDI_TRAY_ENABLED 205
+#define IDI_TRAY_DISABLED 208
+#define IDI_NOTIFY 211
+#define IDI_WINDOWS 213
+
+#define IDM_TRAY 206
+#define IDM_TRAY_ABOUT 32775
+#define IDM_TRAY_QUIT 32776
+#define IDM_TRAY_OPEN 32777
+
+// Keyboard macro page
+#define IDD_MACRO_PAGE 9
+#define IDC_MACRO_TEXT 1001
+
+// Execute-file page
+#define IDD_EXECUTE_PAGE 10
+#define IDC_EXECUTE_DIR 1002
+#define IDC_EXECUTE_PARAMETER 1003
+#define IDC_EXECUTE_COMMAND 1004
+#define IDC_EXECUTE_BROWSECOMMAND 1005
+#define IDC_EXECUTE_BROWSEDIR 1006
+
+// Toggle key page
+#define IDD_TOGGLEKEY_PAGE 207
+#define IDC_TOGGLEKEY_TEXT 1017
+#define IDC_TOGGLEKEY_SCANCODE 1018
+#define IDC_TOGGLEKEY_NAME 1019
+#define IDC_TOGGLEKEY_SCAN 1020
+
+// Tray page
+#define IDD_TRAY_PAGE 208
+#define IDC_TRAY_MAIN 1006
+#define IDC_TRAY_SETTINGS 1010
+#define IDC_TRAY_ABOUT 1011
+#define IDC_TRAY_QUIT 1012
+#define IDC_TRAY_SCANMAIN 1013
+#define IDC_TRAY_SCANSETTINGS 1014
+#define IDC_TRAY_SCANABOUT 1015
+#define IDC_TRAY_SCANQUIT 1016
+#define IDC_TRAY_STATUS 1017
+
+// Sequence shortcut page
+#define IDD_SEQUENCE_PAGE 209
+#define IDC_SEQUENCE_TEXT 1001
+
+// Windows action page
+#define IDD_WINDOWS_PAGE 210
+#define IDC_WINDOWS_LIST 1009
+
+#endif

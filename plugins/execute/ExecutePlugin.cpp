@@ -1,0 +1,146 @@
+#include "ExecutePlugin.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "PluginGuids.h"
+#include "PluginResources.h"
+#include "PluginXml.h"
+
+ExecutePlugin::ShellExecuteProc ExecutePlugin::s_shellExecute = ShellExecuteA;
+
+namespace {
+
+class ExecutePage : public SettingsPage {
+ public:
+  ExecutePage() : SettingsPage(IDD_EXECUTE_PAGE, PLUGIN_ACTIONTYPE, kLayout) {}
+
+ protected:
+  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
+    if (LOWORD(wParam) == IDC_EXECUTE_BROWSECOMMAND) {
+      BrowseCommand();
+      return true;
+    }
+    if (LOWORD(wParam) == IDC_EXECUTE_BROWSEDIR) {
+      BrowseDirectory();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  void BrowseCommand() {
+    char file[MAX_PATH] = "";
+    GetDlgItemTextA(Window(), IDC_EXECUTE_COMMAND, file, MAX_PATH - 1);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Window();
+    dialog.lpstrFilter = "All Files\0*.*\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_READONLY | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
+                   OFN_DONTADDTORECENT | OFN_EXPLORER;
+    if (GetOpenFileNameA(&dialog)) SetDlgItemTextA(Window(), IDC_EXECUTE_COMMAND, file);
+  }
+
+  static int CALLBACK SelectInitial(HWND window, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+  }
+
+  void BrowseDirectory() {
+    char dir[MAX_PATH] = "";
+    GetDlgItemTextA(Window(), IDC_EXECUTE_DIR, dir, MAX_PATH);
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = Window();
+    browse.lpszTitle = "Select working directory...";
+    browse.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+    browse.lpfn = SelectInitial;
+    browse.lParam = reinterpret_cast<LPARAM>(dir);
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    if (chosen == nullptr) return;
+    char path[MAX_PATH];
+    if (SHGetPathFromIDListA(chosen, path)) SetDlgItemTextA(Window(), IDC_EXECUTE_DIR, path);
+    CoTaskMemFree(chosen);  // the shell's allocator
+  }
+
+  static constexpr LayoutMapEntry kLayout[] = {
+      {IDC_EXECUTE_COMMAND, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_EXECUTE_BROWSECOMMAND, LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_EXECUTE_PARAMETER, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_EXECUTE_DIR, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_EXECUTE_BROWSEDIR, LAYOUT_TOP | LAYOUT_RIGHT},
+  };
+};
+constexpr LayoutMapEntry ExecutePage::kLayout[];
+
+SettingsPage& Page() {
+  static ExecutePage page;
+  return page;
+}
+
+}  // namespace
+
+ExecutePlugin::ExecutePlugin()
+    : ActionPlugin("ShellExecute Action Plugin", EXECUTE_PLUGIN_GUID, IDI_EXECUTE, "Execute File", Page()) {}
+
+void ExecutePlugin::Load(int actionId, xmlNode* firstChild) {
+  ExecuteRecord record;
+  bool hasCommand = false;
+  // A name that occurs twice: the later element wins.
+  for (xmlNode* node = firstChild; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE || node->children == nullptr) continue;
+    if (IsElement(node, "command")) {
+      record.command = NodeText(node->children);
+      hasCommand = true;
+    } else if (IsElement(node, "parameter")) {
+      record.parameter = NodeText(node->children);
+    } else if (IsElement(node, "dir")) {
+      record.dir = NodeText(node->children);
+    }
+  }
+  if (hasCommand) m_data[actionId] = record;  // without a command the binding has no data
+}
+
+void ExecutePlugin::Save(int actionId, xmlNode* element) {
+  const ExecuteRecord* record = Find(actionId);
+  if (record == nullptr) return;
+  AddTextChild(element, "command", record->command);
+  AddTextChild(element, "parameter", record->parameter);
+  AddTextChild(element, "dir", record->dir);
+}
+
+void ExecutePlugin::AppendDebugInfo(std::string& text, bool forAction, int actionId) {
+  if (!forAction) {
+    text += "\t\tNo additional information\n";
+  } else if (const ExecuteRecord* record = Find(actionId)) {
+    text += "\t\tCommand: " + record->command + "\n";
+    text += "\t\tParameters: " + record->parameter + "\n";
+    text += "\t\tWorking directory: " + record->dir + "\n";
+  }
+}
+
+ExecuteRecord ExecutePlugin::ReadPage() {
+  return ExecuteRecord{m_page.ItemText(IDC_EXECUTE_COMMAND), m_page.ItemText(IDC_EXECUTE_PARAMETER),
+                       m_page.ItemText(IDC_EXECUTE_DIR)};
+}
+
+void ExecutePlugin::WritePage(const ExecuteRecord& record) {
+  SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_COMMAND, record.command.c_str());
+  SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_PARAMETER, record.parameter.c_str());
+  SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_DIR, record.dir.c_str());
+}
+
+int ExecutePlugin::Run(const ExecuteRecord& record) {
+  // The outcome is not looked at: a missing file or association is not reported.
+  s_shellExecute(nullptr, "open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
+                 SW_SHOWNORMAL);
+  return 0;
+}
+
+std::string ExecutePlugin::Describe(const ExecuteRecord& record) {
+  size_t slash = record.command.find_last_of('\\');
+  return slash == std::string::npos ? record.command : record.command.substr(slash + 1);
+}

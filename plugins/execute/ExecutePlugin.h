@@ -1,0 +1,36 @@
+// "Execute File": the shell opens a program, document, folder or URL, with optional
+// parameters in an optional working directory.
+#ifndef TAMBRELPLUG_EXECUTEPLUGIN_H
+#define TAMBRELPLUG_EXECUTEPLUGIN_H
+
+#include <string>
+
+#include "ActionPlugin.h"
+
+struct ExecuteRecord {
+  std::string command;    // never empty once stored from conf.xml
+  std::string parameter;
+  std::string dir;
+};
+
+class ExecutePlugin : public ActionPlugin<ExecuteRecord> {
+ public:
+  ExecutePlugin();
+  void SetEngine(Engine*) override {}  // it never calls the engine
+  void Load(int actionId, xmlNode* firstChild) override;
+  void Save(int actionId, xmlNode* element) override;
+
+  // The shell's open operation; a test puts its own in.
+  typedef HINSTANCE(WINAPI* ShellExecuteProc)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  static ShellExecuteProc s_shellExecute;
+
+ protected:
+  void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;
+  ExecuteRecord ReadPage() override;
+  void WritePage(const ExecuteRecord& record) override;
+  void ClearPage() override { WritePage(ExecuteRecord()); }
+  int Run(const ExecuteRecord& record) override;
+  std::string Describe(const ExecuteRecord& record) override;
+};
+
+#endif
