@@ -1,4 +1,4 @@
-# Shared part of the MinGW-w64 toolchain files. TAMBREL_MINGW_TRIPLE is set by the includer.
+# What the MinGW-w64 toolchain files share. TAMBREL_MINGW_TRIPLE is set by the includer.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_VERSION 6.1)
 

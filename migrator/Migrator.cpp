@@ -56,7 +56,7 @@ int ReportEnd(ReadResult result, const OldRecord& record, unsigned number, const
     case ReadResult::kEnd:
       return 0;
     case ReadResult::kEndMark:
-      // The old end-of-file mark; anything after it was never part of the bindings, but say
+      // The old end-of-file mark; anything after it never belonged to the bindings, but say
       // so, since a record with a 26-byte name would look the same.
       if (file.Get() != EOF) {
         fprintf(stderr,
