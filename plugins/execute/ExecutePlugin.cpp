@@ -8,8 +8,6 @@
 #include "PluginResources.h"
 #include "PluginXml.h"
 
-ExecutePlugin::ShellExecuteProc ExecutePlugin::s_shellExecute = ShellExecuteA;
-
 namespace {
 
 class ExecutePage : public SettingsPage {
@@ -135,7 +133,7 @@ void ExecutePlugin::WritePage(const ExecuteRecord& record) {
 
 int ExecutePlugin::Run(const ExecuteRecord& record) {
   // The outcome is not looked at: a missing file or association is not reported.
-  s_shellExecute(nullptr, "open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
+  ShellExecuteA(nullptr, "open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
                  SW_SHOWNORMAL);
   return 0;
 }

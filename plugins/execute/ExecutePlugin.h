@@ -20,10 +20,6 @@ class ExecutePlugin : public ActionPlugin<ExecuteRecord> {
   void Load(int actionId, xmlNode* firstChild) override;
   void Save(int actionId, xmlNode* element) override;
 
-  // The shell's open operation; a test puts its own in.
-  typedef HINSTANCE(WINAPI* ShellExecuteProc)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  static ShellExecuteProc s_shellExecute;
-
  protected:
   void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;
   ExecuteRecord ReadPage() override;
