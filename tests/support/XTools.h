@@ -1,0 +1,46 @@
+// Real desktop input for tests under Wine: Unix programs (xdotool) run through a shell
+// script, and message pumping while they work.
+//
+// xdotool is a Linux program. Wine starts Unix programs through CreateProcess on their
+// path, but the handle it returns cannot be waited on, so xdotool runs inside a small
+// shell script that leaves its exit status in a file; this thread keeps pumping messages
+// meanwhile, since hooks and X focus events are both delivered through them.
+#ifndef TAMBREL_XTOOLS_H
+#define TAMBREL_XTOOLS_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "TestSupport.h"
+
+const DWORD kTimeoutMs = 10000;
+
+bool UnderWine();
+std::string UnixPath(const std::string& dosPath);
+std::string DosPath(const char* unixPath);
+
+void PumpOnce();
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+void PumpFor(DWORD ms);
+
+// Runs shell scripts in a folder, pumping messages until each has left its status.
+class UnixShell {
+ public:
+  explicit UnixShell(const TempWorkDir& dir) : m_dir(dir), m_unixDir(UnixPath(dir.Path())) {}
+  // The script's exit status; -1 when it could not be started or did not end in time.
+  int Run(const std::string& body, std::string* output);
+
+ private:
+  const TempWorkDir& m_dir;
+  std::string m_unixDir;
+};
+
+// Empty when xdotool can be used here; otherwise why not, for GTEST_SKIP.
+std::string WhyNoXdotool(const TempWorkDir& dir);
+
+// Gives the top-level window with this title the X focus and clicks into it.
+bool FocusWindow(UnixShell& shell, HWND window, const char* title, std::string* output);
+
+#endif
