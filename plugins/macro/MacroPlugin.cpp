@@ -42,6 +42,10 @@ void MacroPlugin::ClearPage() { SetDlgItemTextA(m_page.Window(), IDC_MACRO_TEXT,
 
 namespace {
 
+#if defined(__i386__)
+static_assert(sizeof(INPUT) == 28, "SendInput takes the 28-byte input record on 32-bit x86");
+#endif
+
 // Longer names cannot be in the engine's key table.
 const size_t kMaxKeyName = 31;
 
