@@ -3,8 +3,14 @@
 #define TAMBRELPLUG_MACROPLUGIN_H
 
 #include <string>
+#include <vector>
 
 #include "ActionPlugin.h"
+
+// The keyboard input records that play a macro: key presses and releases by key code, with
+// the modifiers held as the macro's "+^%&@" and parentheses say. Key names are resolved
+// with engine.GetKeyByName; a name that gives no key sends nothing.
+std::vector<INPUT> BuildMacroEvents(const std::string& macro, Engine& engine);
 
 class MacroPlugin : public ActionPlugin<std::string> {
  public:
