@@ -7,6 +7,7 @@
 class NotifyPlugin : public BuiltInPlugin, public NotifyHandler {
  public:
   NotifyPlugin();
+  ~NotifyPlugin() override;
   // A constant line; a release call frees nothing.
   const char* GetDebugInfo(bool, bool, int) override { return "\t\tNo additional information\n"; }
   void SetEngine(Engine*) override {}
@@ -15,10 +16,16 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler {
     m_enabled = enabled;
     OnToggle(m_toggled);
   }
-  void OnToggle(bool toggled) override { m_toggled = toggled; }
+  void OnToggle(bool toggled) override;
+
+  // For the tests.
+  HWND NoticeWindow() const { return m_window; }
 
  private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   bool m_toggled = false;
+  HWND m_window = nullptr;
 };
 
 #endif
