@@ -25,7 +25,7 @@ NotifyPlugin::NotifyPlugin()
     : BuiltInPlugin("Window Tambrel Notify Plugin", NOTIFY_PLUGIN_GUID, PLUGIN_NOTIFYHANDLER | PLUGIN_NOTIFIER,
                     IDI_NOTIFY) {
   WNDCLASSA windowClass = {};
-  windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_NOCLOSE;
+  windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_NOCLOSE;  // 0x223
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = PluginModule();
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);

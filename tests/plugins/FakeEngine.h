@@ -1,0 +1,58 @@
+// An engine for driving plugins directly: records the calls it gets, answers from fields.
+#ifndef TAMBREL_TESTS_FAKEENGINE_H
+#define TAMBREL_TESTS_FAKEENGINE_H
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "TambrelPlugin.h"
+
+struct FakeEngine : Engine {
+  std::vector<std::string> calls;
+  bool visible[3] = {false, false, false};
+  Plugin* enabledBySetActive = nullptr;  // SetActive enables it again, as the real engine does
+
+  void SetToggled(bool on) override { Record("SetToggled", on); }
+  bool IsDialogVisible(int which) override { return which >= 0 && which < 3 ? visible[which] : true; }
+  bool ShowDialog(int which, bool show) override {
+    calls.push_back("ShowDialog(" + std::to_string(which) + "," + std::to_string(show) + ")");
+    return show;
+  }
+  bool GetAction(int, ActionRecord*) override { return false; }
+  bool GetPlugin(int, PluginInfo*) override { return false; }
+  int ExecuteAction(int) override { return 0; }
+  bool IsActive() override { return true; }
+  void SetActive(bool active) override {
+    Record("SetActive", active);
+    if (enabledBySetActive != nullptr) enabledBySetActive->SetEnabled(active);
+  }
+  bool ParseBool(const char*) override { return false; }
+  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
+  KeyInfo* GetKeyByCode(KeyInfo* out, int vk) override {
+    out->nameLength = snprintf(out->name, sizeof out->name, "K%d", vk);
+    snprintf(out->text, sizeof out->text, "Key number %d", vk);
+    out->vk = vk;
+    return out;
+  }
+  KeyInfo* GetKeyByName(KeyInfo* out, const char*) override { return out; }
+  void Quit() override { calls.push_back("Quit"); }
+
+  std::vector<std::string> Take() {
+    std::vector<std::string> taken;
+    taken.swap(calls);
+    return taken;
+  }
+
+ private:
+  void Record(const char* name, bool value) { calls.push_back(std::string(name) + "(" + std::to_string(value) + ")"); }
+};
+
+// Runs what was posted to this thread's windows.
+inline void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+#endif

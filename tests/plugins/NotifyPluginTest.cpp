@@ -1,0 +1,112 @@
+// The on-screen notice: its window, where it sits, when it shows, and that it stays put.
+#include <gtest/gtest.h>
+
+#include "Library.h"
+#include "notify/NotifyPlugin.h"
+
+namespace {
+
+RECT WorkArea() {
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+bool AtTheCorner(HWND window) {
+  RECT work = WorkArea(), rect;
+  GetWindowRect(window, &rect);
+  return rect.left == work.right - 480 && rect.top == work.bottom - 55 && rect.right == work.right - 10 &&
+         rect.bottom == work.bottom - 10;
+}
+
+struct NotifyPluginTest : ::testing::Test {
+  void SetUp() override {
+    InitPluginLibrary(GetModuleHandleA(nullptr));
+    plugin = new NotifyPlugin;
+    window = plugin->NoticeWindow();
+    ASSERT_NE(nullptr, window);
+  }
+  void TearDown() override { plugin->Release(); }
+  NotifyPlugin* plugin = nullptr;
+  HWND window = nullptr;
+};
+
+TEST_F(NotifyPluginTest, IsALayeredTopmostToolWindowInTheCorner) {
+  char name[32];
+  GetClassNameA(window, name, sizeof name);
+  EXPECT_STREQ("TambrelNotify", name);
+  EXPECT_EQ(0x223u, GetClassLongPtrA(window, GCL_STYLE));
+  EXPECT_EQ(0x80088, GetWindowLongA(window, GWL_EXSTYLE) & 0x80088);
+  EXPECT_EQ(WS_POPUP, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & (WS_POPUP | WS_CHILD | WS_CAPTION));
+  EXPECT_TRUE(AtTheCorner(window));
+  COLORREF key = 1;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, nullptr, &flags));
+  EXPECT_EQ(0u, key);
+  EXPECT_EQ(static_cast<DWORD>(LWA_COLORKEY), flags);
+  EXPECT_EQ(0x22, plugin->GetTypes());
+  EXPECT_STREQ("\t\tNo additional information\n", plugin->GetDebugInfo(false, false, 0));
+  EXPECT_STREQ("\t\tNo additional information\n", plugin->GetDebugInfo(true, false, 0));
+}
+
+TEST_F(NotifyPluginTest, ShownExactlyWhileEnabledAndToggled) {
+  struct Step {
+    bool setEnabled;  // else OnToggle
+    bool value;
+    bool visible;
+  };
+  const Step steps[] = {
+      {false, true, false},  // toggled while disabled: nothing
+      {true, true, true},    // enabling shows it at once
+      {false, false, false}, {false, true, true},
+      {true, false, false},  {true, true, true},
+      {false, false, false}, {true, false, false},
+  };
+  HWND other = CreateWindowExA(0, "STATIC", "user's program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  HWND foreground = GetForegroundWindow();
+  int index = 0;
+  for (const Step& step : steps) {
+    if (step.setEnabled)
+      plugin->SetEnabled(step.value);
+    else
+      plugin->OnToggle(step.value);
+    EXPECT_EQ(step.visible, IsWindowVisible(window) != FALSE) << "step " << index;
+    EXPECT_EQ(foreground, GetForegroundWindow()) << "step " << index;
+    ++index;
+  }
+  DestroyWindow(other);
+}
+
+TEST_F(NotifyPluginTest, StaysInPlaceAndFollowsTheDisplay) {
+  plugin->SetEnabled(true);
+  plugin->OnToggle(true);
+  RECT before;
+  GetWindowRect(window, &before);
+  RECT proposed = {5, 5, 475, 50};
+  SendMessageA(window, WM_MOVING, WMSZ_TOPLEFT, reinterpret_cast<LPARAM>(&proposed));
+  EXPECT_TRUE(EqualRect(&before, &proposed));
+  RECT now;
+  GetWindowRect(window, &now);
+  EXPECT_TRUE(EqualRect(&before, &now));
+
+  SetWindowPos(window, nullptr, 20, 30, 100, 10, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(AtTheCorner(window));
+  SendMessageA(window, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+  EXPECT_TRUE(AtTheCorner(window));
+  EXPECT_TRUE(IsWindowVisible(window));
+  UpdateWindow(window);  // paints without fault
+}
+
+TEST(NotifyPluginRelease, DestroysTheWindowAndTheClass) {
+  InitPluginLibrary(GetModuleHandleA(nullptr));
+  NotifyPlugin* plugin = new NotifyPlugin;
+  HWND window = plugin->NoticeWindow();
+  plugin->Release();
+  EXPECT_FALSE(IsWindow(window));
+  WNDCLASSA info;
+  EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "TambrelNotify", &info));
+}
+
+}  // namespace
