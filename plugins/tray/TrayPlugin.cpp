@@ -82,15 +82,15 @@ class TrayPage : public SettingsPage {
       return true;
     }
     if (message == WM_USER) {
+      // WM_USER is also the dialog manager's DM_GETDEFID: only the edits' own are ours.
       for (int row = 0; row < TrayPlugin::KEY_COUNT; ++row) {
         if (Item(kEditIds[row]) != reinterpret_cast<HWND>(lParam)) continue;
         if (m_plugin != nullptr && m_plugin->GetEngine() != nullptr)
           SetDlgItemTextA(Window(), IDC_TRAY_STATUS,
                           KeyName(m_plugin->GetEngine(), m_plugin->KeyCode(row), true).c_str());
-        break;
+        *result = 0;
+        return true;
       }
-      *result = 0;
-      return true;
     }
     return false;
   }
