@@ -10,6 +10,7 @@
 
 #include <libxml/tree.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -17,10 +18,11 @@
 #include "Engine.h"
 #include "HookApi.h"
 #include "Library.h"
+#include "Messages.h"
 
 namespace {
 
-const int kEvents = 1000000;
+int kEvents = 1000000;  // a smaller count from the command line, for a quick look
 
 HookThunkProc gProc;
 void* gContext;
@@ -33,6 +35,12 @@ DWORD __stdcall CaptureHook(HHOOKHEAP, int, HookThunkProc proc, void* context, H
 }
 BOOLEAN __stdcall FakeFreeHook(HHOOKHEAP, DWORD) { return TRUE; }
 void __stdcall FakeFreeHeap(HHOOKHEAP) {}
+
+// A box would stop the run: its text goes to standard error instead.
+int WINAPI PrintBox(HWND, LPCSTR text, LPCSTR, UINT) {
+  fprintf(stderr, "message: %s\n", text);
+  return IDOK;
+}
 
 LRESULT WINAPI NoNextHook(HHOOK, int, WPARAM, LPARAM) { return 0; }
 
@@ -92,12 +100,15 @@ double Feed(bool releasesOnly) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) kEvents = atoi(argv[1]);
+  setvbuf(stdout, nullptr, _IONBF, 0);
   InitPluginLibrary(GetModuleHandleA(nullptr));
   if (!ReplaceCallNextHookEx()) {
     fprintf(stderr, "cannot replace CallNextHookEx\n");
     return 1;
   }
+  gMessageBox = PrintBox;
   gHookApi = {FakeHeap, CaptureHook, FakeFreeHook, FakeFreeHeap};
 
   // An empty working folder: no plugin libraries, no conf.xml.
