@@ -4,35 +4,63 @@
 #ifndef TAMBRELPLUG_SEQUENCEPLUGIN_H
 #define TAMBRELPLUG_SEQUENCEPLUGIN_H
 
+#include <map>
+#include <string>
+
 #include "BuiltInPlugin.h"
 #include "RoleParts.h"
+#include "ShortcutText.h"
+#include "SuffixTrie.h"
+
+class SettingsPage;
 
 class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public NotifyHandler {
  public:
   SequencePlugin();
+  ~SequencePlugin() override;
+
   ShortcutType* GetShortcutType() override { return this; }
   NotifyHandler* GetNotifyHandler() override { return this; }
   bool WantsKeyEvents() override { return true; }
+  bool OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) override;
+  LRESULT PreTranslateMessage(MSG* msg) override;
 
   // ShortcutType
-  void Load(int, xmlNode*) override {}
-  void Apply(int) override {}
-  void Save(int, xmlNode*) override {}
-  void Select(int) override {}
-  void Remove(int) override {}
-  const char* GetShortcutText(int) override { return "Unknown"; }
+  void Load(int actionId, xmlNode* firstChild) override;
+  void Apply(int actionId) override;
+  void Save(int actionId, xmlNode* element) override;
+  void Select(int actionId) override;
+  void Remove(int actionId) override;
+  const char* GetShortcutText(int actionId) override;
   bool HasPage() override { return true; }
-  void CreatePage(HWND, RECT) override {}
-  void DestroyPage() override {}
-  void ShowPage(bool) override {}
+  void CreatePage(HWND parent, RECT rect) override;
+  void DestroyPage() override;
+  void ShowPage(bool show) override;
 
-  // NotifyHandler
-  void OnToggle(bool toggled) override { m_toggled = toggled; }
+  // NotifyHandler: the typed text starts empty at every toggle change.
+  void OnToggle(bool toggled) override;
+
+  const char* TypedText() const { return m_typed; }
+  int CurrentAction() const { return m_current; }
+  HWND PageWindow() const;
 
  protected:
   const char* TypeName() override { return "Sequence Shortcut"; }
+  void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;
 
  private:
+  struct Shortcut {
+    char text[kMaxShortcut + 1];
+    size_t length;
+  };
+  void Store(int actionId, const char* text, size_t length);
+
+  std::map<int, Shortcut> m_shortcuts;
+  SuffixTrie m_trie;
+  int m_current = 0;
+  SettingsPage* m_page = nullptr;  // while this plugin has the page open
+  char m_typed[kMaxTyped + 1] = {};
+  size_t m_typedLength = 0;
   bool m_toggled = false;
 };
 

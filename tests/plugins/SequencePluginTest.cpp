@@ -1,0 +1,383 @@
+// The key sequence trigger, driven directly: a fake engine, synthetic key releases, and its
+// page as a real window.
+#include <gtest/gtest.h>
+#include <libxml/tree.h>
+
+#include <string>
+#include <vector>
+
+#include "PluginResources.h"
+#include "sequence/SequencePlugin.h"
+#include "sequence/SuffixTrie.h"
+
+namespace {
+
+// Records what the plugin asks and, as the real engine does, reports toggle changes back.
+class FakeEngine : public Engine {
+ public:
+  std::vector<std::string> calls;
+  NotifyHandler* notify = nullptr;
+
+  void SetToggled(bool on) override {
+    calls.push_back(on ? "toggle on" : "toggle off");
+    if (notify != nullptr) notify->OnToggle(on);
+  }
+  int ExecuteAction(int actionId) override {
+    calls.push_back("execute " + std::to_string(actionId));
+    return 0;
+  }
+  bool IsDialogVisible(int) override { return false; }
+  bool ShowDialog(int, bool show) override { return show; }
+  bool GetAction(int, ActionRecord*) override { return false; }
+  bool GetPlugin(int, PluginInfo*) override { return false; }
+  bool IsActive() override { return true; }
+  void SetActive(bool) override {}
+  bool ParseBool(const char*) override { return false; }
+  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
+  KeyInfo* GetKeyByCode(KeyInfo* out, int) override { return out; }
+  KeyInfo* GetKeyByName(KeyInfo* out, const char*) override { return out; }
+  void Quit() override {}
+};
+
+class Sequence : public ::testing::Test {
+ protected:
+  Sequence() {
+    doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    plugin->SetEngine(&engine);
+    plugin->SetEnabled(true);
+    engine.notify = plugin->GetNotifyHandler();
+  }
+  ~Sequence() override {
+    plugin->Release();
+    xmlFreeDoc(doc);
+  }
+
+  // A binding's shortcut as conf.xml hands it over: the text child of its element.
+  void Load(int actionId, const char* text) {
+    xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
+    xmlNode* content = xmlNewDocText(doc, reinterpret_cast<const xmlChar*>(text));
+    xmlAddChild(element, content);
+    shortcuts()->Load(actionId, element->children);
+    xmlFreeNode(element);
+  }
+  ShortcutType* shortcuts() { return plugin->GetShortcutType(); }
+  void Toggle() {
+    plugin->GetNotifyHandler()->OnToggle(true);
+    engine.calls.clear();
+  }
+  bool Key(DWORD vk, UINT message = WM_KEYUP) {
+    KBDLLHOOKSTRUCT key = {};
+    key.vkCode = vk;
+    key.flags = message == WM_KEYUP || message == WM_SYSKEYUP ? LLKHF_UP : 0;
+    return plugin->OnKeyEvent(&key, message);
+  }
+  void Type(const char* keys) {
+    for (; *keys != '\0'; ++keys) Key(static_cast<unsigned char>(*keys));
+  }
+  std::string Saved(int actionId) {
+    xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
+    shortcuts()->Save(actionId, element);
+    std::string text = element->children == nullptr ? "<none>" : reinterpret_cast<const char*>(element->children->content);
+    xmlFreeNode(element);
+    return text;
+  }
+
+  typedef std::vector<std::string> Calls;
+  xmlDoc* doc;
+  FakeEngine engine;
+  SequencePlugin* plugin = new SequencePlugin;
+};
+
+TEST_F(Sequence, LoadNormalisesTheStoredText) {
+  struct Case {
+    const char* stored;
+    const char* kept;
+  } cases[] = {
+      {"note pad+1", "NOTE PAD1"},
+      {"ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNO"},     // the first 15
+      {"a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p", "ABCDEFGHIJKLMNO"},  // removed before the cut
+      {"x-ray 9", "X-RAY 9"},
+      {"caf\xC3\xA9!", "CAF"},  // UTF-8 in the file, nothing above 0x7F kept
+      {"", ""},
+  };
+  int id = 1;
+  for (const Case& c : cases) {
+    Load(id, c.stored);
+    EXPECT_STREQ(c.kept, shortcuts()->GetShortcutText(id)) << c.stored;
+    EXPECT_EQ(c.kept[0] != '\0' ? std::string(c.kept) : std::string("<none>"), Saved(id)) << c.stored;
+    ++id;
+  }
+}
+
+TEST_F(Sequence, AnEmptyElementIsAnEmptyShortcutAndAnUnknownOneHasNone) {
+  shortcuts()->Load(4, nullptr);  // <shortcut/> has no child
+  EXPECT_STREQ("", shortcuts()->GetShortcutText(4));
+  EXPECT_STREQ("Unknown", shortcuts()->GetShortcutText(5));
+  EXPECT_EQ("<none>", Saved(5));
+  EXPECT_STREQ("\t\t\n", plugin->GetDebugInfo(false, true, 5));
+  EXPECT_STREQ("Unknown", shortcuts()->GetShortcutText(5));  // the debug text made no entry
+  Load(6, "np");
+  EXPECT_STREQ("\t\tNP\n", plugin->GetDebugInfo(false, true, 6));
+  EXPECT_STREQ("\t\tNo additional information\n", plugin->GetDebugInfo(false, false, 0));
+  EXPECT_EQ(nullptr, plugin->GetDebugInfo(true, false, 0));
+}
+
+TEST_F(Sequence, TheTypedShortcutRunsItsBindingOnceAndEndsTheToggle) {
+  Load(7, "ab");
+  Toggle();
+  Type("B");
+  EXPECT_EQ(Calls{}, engine.calls);
+  EXPECT_FALSE(Key('A'));
+  EXPECT_FALSE(Key('B'));  // never swallows: that is the engine's business
+  EXPECT_EQ((Calls{"toggle off", "execute 7"}), engine.calls);
+  EXPECT_STREQ("", plugin->TypedText());
+  engine.calls.clear();
+  Type("AB");  // no longer toggled
+  EXPECT_EQ(Calls{}, engine.calls);
+}
+
+TEST_F(Sequence, OnlyReleasesOfTheShortcutKeysWhileToggledAndEnabledAreTyped) {
+  struct Case {
+    const char* what;
+    DWORD vk;
+    UINT message;
+    const char* typed;
+  } cases[] = {
+      {"letter", 'Q', WM_KEYUP, "Q"},
+      {"digit", '7', WM_KEYUP, "7"},
+      {"space", VK_SPACE, WM_KEYUP, " "},
+      {"main minus", VK_OEM_MINUS, WM_KEYUP, "-"},
+      {"key press", 'Q', WM_KEYDOWN, ""},
+      {"Alt combination", 'Q', WM_SYSKEYUP, ""},
+      {"keypad digit", VK_NUMPAD7, WM_KEYUP, ""},
+      {"keypad minus", VK_SUBTRACT, WM_KEYUP, ""},
+      {"plus", VK_OEM_PLUS, WM_KEYUP, ""},
+      {"shift", VK_SHIFT, WM_KEYUP, ""},
+      {"left shift", VK_LSHIFT, WM_KEYUP, ""},
+      {"enter", VK_RETURN, WM_KEYUP, ""},
+  };
+  for (const Case& c : cases) {
+    Toggle();
+    Key(c.vk, c.message);
+    EXPECT_STREQ(c.typed, plugin->TypedText()) << c.what;
+  }
+  Toggle();
+  plugin->SetEnabled(false);
+  Key('Q');
+  EXPECT_STREQ("", plugin->TypedText()) << "disabled";
+  plugin->SetEnabled(true);
+  plugin->GetNotifyHandler()->OnToggle(false);
+  Key('Q');
+  EXPECT_STREQ("", plugin->TypedText()) << "not toggled";
+}
+
+TEST_F(Sequence, TheTypedTextKeepsTheLastSixteenKeys) {
+  Load(3, "FGHIJKLMNOPQRST");  // 15 characters, the end of the 20 typed below
+  Load(4, "AFGHIJKLMNOPQRST");  // 16: longer than a shortcut can be, cut to "AFGHIJKLMNOPQRS"
+  Load(5, "QRSTX");            // longer than anything typed that ends in it
+  Toggle();
+  Type("ABCDEFGHIJKLMNOPQRS");
+  EXPECT_STREQ("DEFGHIJKLMNOPQRS", plugin->TypedText());
+  EXPECT_EQ(Calls{}, engine.calls);
+  Type("T");
+  EXPECT_EQ((Calls{"toggle off", "execute 3"}), engine.calls);
+}
+
+TEST_F(Sequence, TheLongestShortcutRunsThenTheLowestActionId) {
+  Load(9, "b");
+  Load(8, "ab");
+  Load(6, "ab");
+  Load(2, "xab");  // longer than the typed text: never a match
+  Toggle();
+  Type("AB");
+  EXPECT_EQ((Calls{"toggle off", "execute 6"}), engine.calls);
+
+  shortcuts()->Remove(6);
+  Toggle();
+  Type("AB");
+  EXPECT_EQ((Calls{"toggle off", "execute 8"}), engine.calls);
+
+  Toggle();
+  Type("CB");
+  EXPECT_EQ((Calls{"toggle off", "execute 9"}), engine.calls);
+
+  Load(8, "q");  // a new text replaces the old one in the matcher too
+  Toggle();
+  Type("AB");
+  EXPECT_EQ((Calls{"toggle off", "execute 9"}), engine.calls);
+}
+
+TEST_F(Sequence, AnEmptyShortcutRunsOnlyWhenNothingLongerEndsTheText) {
+  Load(1, "");
+  Load(2, "k");
+  Toggle();
+  Type("K");
+  EXPECT_EQ((Calls{"toggle off", "execute 2"}), engine.calls);
+  Toggle();
+  Type("J");
+  EXPECT_EQ((Calls{"toggle off", "execute 1"}), engine.calls);
+  Toggle();
+  Key(VK_RETURN);  // adds no character: nothing ends
+  EXPECT_EQ(Calls{}, engine.calls);
+}
+
+TEST_F(Sequence, TogglingClearsTheTypedText) {
+  Load(1, "ab");
+  Toggle();
+  Type("A");
+  plugin->GetNotifyHandler()->OnToggle(true);
+  Type("B");
+  EXPECT_EQ(Calls{}, engine.calls);
+  EXPECT_STREQ("B", plugin->TypedText());
+}
+
+TEST(SuffixTrie, RemovingEveryShortcutLeavesTheRootAlone) {
+  SuffixTrie trie;
+  char text[16];
+  for (int id = 1; id <= 2000; ++id) {
+    int n = snprintf(text, sizeof text, "K%dX%d", id % 97, id);
+    trie.Add(text, static_cast<size_t>(n), id);
+  }
+  EXPECT_GT(trie.NodeCount(), 2000u);
+  int found = 0;
+  EXPECT_TRUE(trie.Match("ZZK5X5", 6, &found));
+  EXPECT_EQ(5, found);
+  for (int id = 1; id <= 2000; ++id) {
+    int n = snprintf(text, sizeof text, "K%dX%d", id % 97, id);
+    trie.Remove(text, static_cast<size_t>(n), id);
+  }
+  EXPECT_EQ(1u, trie.NodeCount());
+  EXPECT_FALSE(trie.Match("ZZK5X5", 6, &found));
+}
+
+// --- The page -------------------------------------------------------------------------------
+
+class SequencePage : public Sequence {
+ protected:
+  SequencePage() {
+    parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    RECT rect = {10, 10, 310, 160};
+    shortcuts()->CreatePage(parent, rect);
+  }
+  ~SequencePage() override {
+    shortcuts()->DestroyPage();
+    DestroyWindow(parent);
+  }
+  HWND Edit() { return GetDlgItem(plugin->PageWindow(), IDC_SEQUENCE_TEXT); }
+  std::string EditText() {
+    char text[64] = "";
+    GetWindowTextA(Edit(), text, sizeof text);
+    return text;
+  }
+  void SetClipboard(const char* text) {
+    ASSERT_TRUE(OpenClipboard(parent));
+    EmptyClipboard();
+    size_t size = strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(block), text, size);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+  }
+  std::string Clipboard() {
+    std::string text;
+    if (!OpenClipboard(parent)) return "<not open>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+      text = static_cast<const char*>(GlobalLock(data));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+  }
+
+  HWND parent;
+};
+
+TEST_F(SequencePage, OnePageWindowShowsTheSelectedShortcut) {
+  HWND page = plugin->PageWindow();
+  ASSERT_NE(nullptr, page);
+  shortcuts()->CreatePage(parent, RECT{0, 0, 100, 100});
+  EXPECT_EQ(page, plugin->PageWindow());
+  EXPECT_EQ(15, SendMessageA(Edit(), EM_GETLIMITTEXT, 0, 0));
+
+  Load(3, "np");
+  shortcuts()->Select(3);
+  EXPECT_EQ("NP", EditText());
+  shortcuts()->Select(0);
+  EXPECT_EQ("", EditText());
+  shortcuts()->Select(4);  // no entry
+  EXPECT_EQ("", EditText());
+
+  // Reopened with a binding selected: the page shows it at once.
+  shortcuts()->Select(3);
+  shortcuts()->DestroyPage();
+  EXPECT_EQ(nullptr, plugin->PageWindow());
+  shortcuts()->CreatePage(parent, RECT{0, 0, 100, 100});
+  EXPECT_EQ("NP", EditText());
+}
+
+TEST_F(SequencePage, ApplyTakesAtMostFifteenCharactersNormalised) {
+  // WM_SETTEXT passes the length limit, as a program other than the user could.
+  SetWindowTextA(Edit(), "ab+cdefghijklmnopqrstuvwxyz");
+  shortcuts()->Apply(5);
+  EXPECT_STREQ("ABCDEFGHIJKLMN", shortcuts()->GetShortcutText(5));
+  EXPECT_EQ("ABCDEFGHIJKLMN", EditText());
+  EXPECT_EQ(5, plugin->CurrentAction());
+
+  Toggle();
+  Type("ABCDEFGHIJKLMN");
+  EXPECT_EQ((Calls{"toggle off", "execute 5"}), engine.calls);
+}
+
+TEST_F(Sequence, ApplyWithoutAPageChangesNothing) {
+  Load(5, "np");
+  shortcuts()->Apply(5);
+  shortcuts()->Apply(6);
+  EXPECT_STREQ("NP", shortcuts()->GetShortcutText(5));
+  EXPECT_STREQ("Unknown", shortcuts()->GetShortcutText(6));
+}
+
+TEST_F(SequencePage, TheEditTakesOnlyWhatAShortcutHolds) {
+  struct Case {
+    WPARAM c;
+    const char* text;
+  } cases[] = {{'x', "X"}, {'+', "X"}, {'7', "X7"}, {' ', "X7 "}, {'-', "X7 -"}, {'.', "X7 -"},
+               {0xE9, "X7 -"}, {'B', "X7 -B"}, {8, "X7 -"}};
+  for (const Case& c : cases) {
+    SendMessageA(Edit(), WM_CHAR, c.c, 1);
+    EXPECT_EQ(c.text, EditText()) << "character " << c.c;
+  }
+}
+
+TEST_F(SequencePage, PasteEntersTheNormalisedTextAndLeavesTheClipboardAlone) {
+  SetClipboard("ab+c");
+  SendMessageA(Edit(), WM_PASTE, 0, 0);
+  EXPECT_EQ("ABC", EditText());
+  EXPECT_EQ("ab+c", Clipboard());
+  SendMessageA(Edit(), WM_CHAR, 22, 1);  // Ctrl+V
+  EXPECT_EQ("ABCABC", EditText());
+  EXPECT_EQ("ab+c", Clipboard());
+
+  // Within the limit, counting a selection as gone.
+  SetWindowTextA(Edit(), "ABCDEFGHIJKLM");
+  SetClipboard("wxyz");
+  SendMessageA(Edit(), EM_SETSEL, 13, 13);
+  SendMessageA(Edit(), WM_PASTE, 0, 0);
+  EXPECT_EQ("ABCDEFGHIJKLMWX", EditText());
+  SendMessageA(Edit(), EM_SETSEL, 0, 5);
+  SendMessageA(Edit(), WM_PASTE, 0, 0);
+  EXPECT_EQ("WXYZFGHIJKLMWX", EditText());
+}
+
+TEST_F(SequencePage, TheDialogManagerGetsThePagesMessages) {
+  MSG msg = {};
+  msg.hwnd = Edit();
+  msg.message = WM_KEYDOWN;
+  msg.wParam = VK_TAB;
+  EXPECT_NE(0, plugin->PreTranslateMessage(&msg));
+  shortcuts()->DestroyPage();
+  EXPECT_EQ(0, plugin->PreTranslateMessage(&msg));
+}
+
+}  // namespace
