@@ -28,7 +28,6 @@ std::string Saved(ExecutePlugin& plugin, int id) {
 }
 
 struct ExecutePluginTest : ::testing::Test {
-  void SetUp() override { InitPluginLibrary(GetModuleHandleA(nullptr)); }
   ExecutePlugin* plugin = new ExecutePlugin;
   ~ExecutePluginTest() override { plugin->Release(); }
 };
