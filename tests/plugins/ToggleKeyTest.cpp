@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "Library.h"
 #include "PluginResources.h"
 #include "togglekey/ToggleKeyPlugin.h"
 
 namespace {
 
-class FakeEngine : public Engine {
+class ToggleEngine : public Engine {
  public:
   void SetToggled(bool on) override { toggles.push_back(on); }
   bool IsDialogVisible(int) override { return false; }
@@ -63,11 +62,10 @@ void Load(Plugin& plugin, const char* pluginElement) {
 class ToggleKey : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitPluginLibrary(GetModuleHandleA(nullptr));
     plugin.SetEngine(&engine);
     plugin.SetEnabled(true);
   }
-  FakeEngine engine;
+  ToggleEngine engine;
   ToggleKeyPlugin plugin;
 };
 
@@ -94,7 +92,7 @@ TEST_F(ToggleKey, OnlyTheReleaseOfTheMatchingKeyToggles) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ToggleKeyPlugin fresh;
-    FakeEngine own;
+    ToggleEngine own;
     fresh.SetEngine(&own);
     fresh.SetEnabled(true);
     if (c.scanCodes) Load(fresh, "<plugin><scancode>yes</scancode></plugin>");
