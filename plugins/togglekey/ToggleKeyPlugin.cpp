@@ -1,8 +1,163 @@
 #include "ToggleKeyPlugin.h"
 
+#include <stdio.h>
+#include <stdlib.h>
+
 #include "PluginGuids.h"
 #include "PluginResources.h"
+#include "PluginXml.h"
+#include "SettingsPage.h"
+
+// The settings page: shows the Tambrel key and picks a new one by the next key released.
+// One window at a time in the process; the plugin that opened it owns it.
+class ToggleKeyPage : public SettingsPage {
+ public:
+  ToggleKeyPage() : SettingsPage(IDD_TOGGLEKEY_PAGE, PLUGIN_GENERAL, kLayout) {}
+
+  bool Open(ToggleKeyPlugin* owner, HWND parent, const RECT& rect) {
+    if (IsOpen()) return false;
+    m_owner = owner;  // before the window exists: its first messages may need it
+    return SettingsPage::Open(parent, rect);
+  }
+  bool OwnedBy(const ToggleKeyPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
+  bool Capturing() const { return m_capturing; }
+
+  void SetScanEnabled(bool enabled) {
+    // The style bit alone: the button keeps the focus it got from the click.
+    HWND scan = Item(IDC_TOGGLEKEY_SCAN);
+    LONG_PTR style = GetWindowLongPtrA(scan, GWL_STYLE);
+    SetWindowLongPtrA(scan, GWL_STYLE, enabled ? style & ~WS_DISABLED : style | WS_DISABLED);
+    // The button's new look needs the children repainted as well.
+    RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
+  void EndCapture() {
+    m_capturing = false;
+    m_owner->RefreshPage();
+    SetScanEnabled(true);
+  }
+
+ protected:
+  void OnInit() override { m_capturing = false; }
+
+  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED || m_owner == nullptr) return false;
+    switch (LOWORD(wParam)) {
+      case IDC_TOGGLEKEY_SCAN:
+        m_capturing = true;
+        SetDlgItemTextA(Window(), IDC_TOGGLEKEY_NAME, "Scanning...");
+        SetScanEnabled(false);
+        return true;
+      case IDC_TOGGLEKEY_SCANCODE:
+        // The number stays; it is read as the other kind of code from now on.
+        m_owner->m_useScanCode = IsDlgButtonChecked(Window(), IDC_TOGGLEKEY_SCANCODE) == BST_CHECKED;
+        m_owner->RefreshPage();
+        return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr LayoutMapEntry kLayout[] = {
+      {IDC_TOGGLEKEY_NAME, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_TOGGLEKEY_SCANCODE, LAYOUT_LEFT | LAYOUT_TOP},
+      {IDC_TOGGLEKEY_SCAN, LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_TOGGLEKEY_TEXT, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+  };
+
+  ToggleKeyPlugin* m_owner = nullptr;
+  bool m_capturing = false;
+};
+constexpr LayoutMapEntry ToggleKeyPage::kLayout[];
+
+namespace {
+
+ToggleKeyPage& Page() {
+  static ToggleKeyPage page;
+  return page;
+}
+
+}  // namespace
 
 ToggleKeyPlugin::ToggleKeyPlugin()
     : BuiltInPlugin("Keyboard Tambrel Plugin", TOGGLEKEY_PLUGIN_GUID,
                     PLUGIN_NOTIFYHANDLER | PLUGIN_TOGGLEHANDLER, IDI_KEYBOARD) {}
+
+ToggleKeyPlugin::~ToggleKeyPlugin() { DestroySettingsPage(); }
+
+void ToggleKeyPlugin::LoadSettings(xmlNode* firstChild) {
+  for (xmlNode* node = firstChild; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE || node->children == nullptr) continue;
+    if (IsElement(node, "key")) {
+      // Leading digits; strtol saturates instead of overflowing.
+      m_keyCode = static_cast<int>(strtol(NodeText(node->children).c_str(), nullptr, 10));
+    } else if (IsElement(node, "scancode") && m_engine != nullptr) {
+      m_useScanCode = m_engine->ParseBool(NodeText(node->children).c_str());
+    }
+  }
+}
+
+void ToggleKeyPlugin::SaveSettings(xmlNode* pluginElement) {
+  AddTextChild(pluginElement, "key", std::to_string(m_keyCode));
+  const char* flag = m_engine != nullptr ? m_engine->BoolToText(m_useScanCode) : (m_useScanCode ? "yes" : "no");
+  AddTextChild(pluginElement, "scancode", flag);
+}
+
+bool ToggleKeyPlugin::PageOpen() const { return m_page != nullptr && m_page->OwnedBy(this); }
+
+void ToggleKeyPlugin::CreateSettingsPage(HWND parent, RECT rect) {
+  if (PageOpen()) return;
+  if (!Page().Open(this, parent, rect)) return;
+  m_page = &Page();
+  RefreshPage();
+}
+
+void ToggleKeyPlugin::DestroySettingsPage() {
+  if (PageOpen()) m_page->Close();
+  m_page = nullptr;
+}
+
+void ToggleKeyPlugin::RefreshPage() {
+  if (!PageOpen()) return;
+  HWND page = m_page->Window();
+  // The box shows the stored choice, also when the page opens.
+  CheckDlgButton(page, IDC_TOGGLEKEY_SCANCODE, m_useScanCode ? BST_CHECKED : BST_UNCHECKED);
+  char name[48] = "";
+  const char* text = "";
+  KeyInfo info = {};
+  if (m_useScanCode) {
+    snprintf(name, sizeof name, "Scan #%d", m_keyCode);
+    text = "Scan code";
+  } else if (m_engine != nullptr) {
+    m_engine->GetKeyByCode(&info, m_keyCode);
+    info.name[sizeof info.name - 1] = '\0';
+    info.text[sizeof info.text - 1] = '\0';
+    snprintf(name, sizeof name, "%s", info.name);
+    text = info.text;
+  }
+  // A capture under way keeps saying so, whatever else changes meanwhile.
+  SetDlgItemTextA(page, IDC_TOGGLEKEY_NAME, m_page->Capturing() ? "Scanning..." : name);
+  SetDlgItemTextA(page, IDC_TOGGLEKEY_TEXT, text);
+}
+
+bool ToggleKeyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
+  // A capture takes every key, enabled or not; the first release picks the key.
+  if (PageOpen() && m_page->Capturing()) {
+    if (message != WM_KEYUP) return true;
+    m_keyCode = static_cast<int>(m_useScanCode ? key->scanCode : key->vkCode);
+    m_page->EndCapture();
+    return true;
+  }
+  if (!m_enabled) return false;
+  DWORD code = m_useScanCode ? key->scanCode : key->vkCode;
+  if (code != static_cast<DWORD>(m_keyCode)) return false;
+  // Only the plain release toggles; with Alt held the key is still kept from other programs.
+  if (message == WM_KEYUP && m_engine != nullptr) m_engine->SetToggled(!m_toggled);
+  return true;
+}
+
+void ToggleKeyPlugin::AppendDebugInfo(std::string& text, bool forAction, int) {
+  if (forAction) return;
+  char line[64];
+  snprintf(line, sizeof line, "\t\tKey %d (%scode)\n", m_keyCode, m_useScanCode ? "scan" : "virtual key ");
+  text += line;
+}

@@ -72,6 +72,31 @@ TEST(Program, RunsHiddenAndEndsThroughQuitWritingItsConfiguration) {
   EXPECT_EQ("</tambrel>\n", written.substr(written.size() - 11));
 }
 
+TEST(Program, WritesTheBuiltInPluginsAndTheToggleKeySettings) {
+  TempWorkDir dir({"quitplugin.dll", "tambrelplug.dll"});
+  WriteWholeFile(dir.File("quit-after.txt"), "2500");
+  Program program(dir);
+  ASSERT_TRUE(program.Started());
+  EXPECT_EQ(0u, program.Wait(20000));
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  const char* guids[] = {"{92DF9468-C0AE-4198-91C8-53296E9EA06E}", "{CC0F56FA-93FA-49E0-B66F-167B15808C3E}",
+                         "{3259EE9A-68B5-4877-9407-A2E7EED492CC}", "{9129154F-FB6F-4CE7-9D48-399EA570C2F6}",
+                         "{36BFD559-713C-4306-840E-55E2D035DB99}", "{FB32BE64-F84C-4723-967C-854E3627A2E7}",
+                         "{646ADA64-823B-496F-9B9F-E5F652E7151F}"};
+  size_t at = 0;
+  for (const char* guid : guids) {
+    SCOPED_TRACE(guid);
+    size_t found = written.find(std::string("<plugin guid=\"") + guid + "\"", at);
+    ASSERT_NE(std::string::npos, found);
+    at = found + 1;
+  }
+  size_t toggleKey = written.find("{9129154F-FB6F-4CE7-9D48-399EA570C2F6}");
+  std::string element = written.substr(toggleKey, written.find("</plugin>", toggleKey) - toggleKey);
+  size_t key = element.find("<key>19</key>");
+  EXPECT_NE(std::string::npos, key);
+  EXPECT_NE(std::string::npos, element.find("<scancode>no</scancode>", key));
+}
+
 TEST(Program, AutoshowShowsTheMainWindow) {
   TempWorkDir dir({"quitplugin.dll"});
   WriteWholeFile(dir.File("quit-after.txt"), "4000");

@@ -1,0 +1,296 @@
+// The toggle key plugin driven the way the engine's hook drives it, with a stand-in engine,
+// and its settings page as a real window.
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "PluginResources.h"
+#include "togglekey/ToggleKeyPlugin.h"
+
+namespace {
+
+class ToggleEngine : public Engine {
+ public:
+  void SetToggled(bool on) override { toggles.push_back(on); }
+  bool IsDialogVisible(int) override { return false; }
+  bool ShowDialog(int, bool show) override { return show; }
+  bool GetAction(int, ActionRecord*) override { return false; }
+  bool GetPlugin(int, PluginInfo*) override { return false; }
+  int ExecuteAction(int) override { return 0; }
+  bool IsActive() override { return true; }
+  void SetActive(bool) override {}
+  bool ParseBool(const char* text) override {
+    return lstrcmpiA(text, "yes") == 0 || lstrcmpiA(text, "true") == 0 || lstrcmpiA(text, "on") == 0 ||
+           lstrcmpiA(text, "1") == 0;
+  }
+  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
+  KeyInfo* GetKeyByCode(KeyInfo* out, int vk) override {
+    out->nameLength = snprintf(out->name, sizeof out->name, "K%d", vk);
+    snprintf(out->text, sizeof out->text, "Key number %d", vk);
+    out->vk = vk;
+    return out;
+  }
+  KeyInfo* GetKeyByName(KeyInfo* out, const char*) override { return out; }
+  void Quit() override {}
+
+  std::vector<bool> toggles;
+};
+
+bool Send(Plugin& plugin, DWORD vk, DWORD scan, UINT message) {
+  KBDLLHOOKSTRUCT key = {};
+  key.vkCode = vk;
+  key.scanCode = scan;
+  key.flags = message == WM_KEYUP || message == WM_SYSKEYUP ? LLKHF_UP : 0;
+  return plugin.OnKeyEvent(&key, message);
+}
+
+std::string DebugLine(Plugin& plugin) { return plugin.GetDebugInfo(false, false, 0); }
+
+// Loads the children of a <plugin> element given as text.
+void Load(Plugin& plugin, const char* pluginElement) {
+  std::string text(pluginElement);
+  xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), "conf.xml", nullptr, XML_PARSE_NONET);
+  ASSERT_NE(nullptr, doc);
+  plugin.LoadSettings(xmlDocGetRootElement(doc)->children);
+  xmlFreeDoc(doc);
+}
+
+class ToggleKey : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plugin.SetEngine(&engine);
+    plugin.SetEnabled(true);
+  }
+  ToggleEngine engine;
+  ToggleKeyPlugin plugin;
+};
+
+TEST_F(ToggleKey, OnlyTheReleaseOfTheMatchingKeyToggles) {
+  const DWORD kPause = VK_PAUSE, kPauseScan = 0x45, kA = 'A', kAScan = 0x1E;
+  struct Case {
+    const char* what;
+    bool scanCodes;
+    DWORD vk, scan;
+    UINT message;
+    bool swallowed;
+    bool toggles;
+  } cases[] = {
+      {"press", false, kPause, kPauseScan, WM_KEYDOWN, true, false},
+      {"release", false, kPause, kPauseScan, WM_KEYUP, true, true},
+      {"press with Alt", false, kPause, kPauseScan, WM_SYSKEYDOWN, true, false},
+      {"release with Alt", false, kPause, kPauseScan, WM_SYSKEYUP, true, false},
+      {"other key", false, kA, kAScan, WM_KEYUP, false, false},
+      {"other key whose scan code is the key code", false, kA, 19, WM_KEYUP, false, false},
+      {"scan code release", true, kA, 19, WM_KEYUP, true, true},
+      {"scan code press", true, kA, 19, WM_KEYDOWN, true, false},
+      {"virtual key in scan code mode", true, kPause, kPauseScan, WM_KEYUP, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ToggleKeyPlugin fresh;
+    ToggleEngine own;
+    fresh.SetEngine(&own);
+    fresh.SetEnabled(true);
+    if (c.scanCodes) Load(fresh, "<plugin><scancode>yes</scancode></plugin>");
+    EXPECT_EQ(c.swallowed, Send(fresh, c.vk, c.scan, c.message));
+    EXPECT_EQ(c.toggles ? std::vector<bool>{true} : std::vector<bool>{}, own.toggles);
+  }
+}
+
+TEST_F(ToggleKey, FlipsTheStateTheEngineLastReported) {
+  Send(plugin, VK_PAUSE, 0x45, WM_KEYUP);
+  plugin.GetNotifyHandler()->OnToggle(true);
+  Send(plugin, VK_PAUSE, 0x45, WM_KEYUP);
+  Send(plugin, VK_PAUSE, 0x45, WM_KEYUP);  // the engine did not report the last change
+  EXPECT_EQ((std::vector<bool>{true, false, false}), engine.toggles);
+}
+
+TEST_F(ToggleKey, DisabledItNeitherWantsNorTakesKeys) {
+  plugin.SetEnabled(false);
+  EXPECT_FALSE(plugin.WantsKeyEvents());
+  EXPECT_FALSE(Send(plugin, VK_PAUSE, 0x45, WM_KEYDOWN));
+  EXPECT_FALSE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));
+  EXPECT_TRUE(engine.toggles.empty());
+  plugin.SetEnabled(true);
+  EXPECT_TRUE(plugin.WantsKeyEvents());
+}
+
+TEST_F(ToggleKey, ReadsItsSettings) {
+  struct Case {
+    const char* xml;
+    const char* line;
+  } cases[] = {
+      {"<plugin/>", "\t\tKey 19 (virtual key code)\n"},
+      {"<plugin><key>145</key><scancode>no</scancode></plugin>", "\t\tKey 145 (virtual key code)\n"},
+      {"<plugin><key>70</key><scancode>ON</scancode></plugin>", "\t\tKey 70 (scancode)\n"},
+      {"<plugin><scancode>1</scancode></plugin>", "\t\tKey 19 (scancode)\n"},
+      {"<plugin><key>12abc</key></plugin>", "\t\tKey 12 (virtual key code)\n"},
+      {"<plugin><key>abc</key></plugin>", "\t\tKey 0 (virtual key code)\n"},
+      {"<plugin><key/><scancode/></plugin>", "\t\tKey 19 (virtual key code)\n"},
+      {"<plugin><key>99999999999</key></plugin>", "\t\tKey 2147483647 (virtual key code)\n"},
+      {"<plugin><!-- 5 --><other>7</other><key>33</key><key>34</key></plugin>", "\t\tKey 34 (virtual key code)\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.xml);
+    ToggleKeyPlugin fresh;
+    fresh.SetEngine(&engine);
+    Load(fresh, c.xml);
+    EXPECT_EQ(c.line, DebugLine(fresh));
+  }
+  EXPECT_STREQ("", plugin.GetDebugInfo(false, true, 1));
+}
+
+TEST_F(ToggleKey, WritesKeyThenScanCodeAndReadsThemBack) {
+  Load(plugin, "<plugin><key>70</key><scancode>yes</scancode></plugin>");
+  xmlDoc* doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+  xmlNode* element = xmlNewNode(nullptr, reinterpret_cast<const xmlChar*>("plugin"));
+  xmlDocSetRootElement(doc, element);
+  plugin.SaveSettings(element);
+  xmlBuffer* buffer = xmlBufferCreate();
+  xmlNodeDump(buffer, doc, element, 0, 0);
+  EXPECT_EQ("<plugin><key>70</key><scancode>yes</scancode></plugin>",
+            std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer))));
+  xmlBufferFree(buffer);
+
+  ToggleKeyPlugin copy;
+  copy.SetEngine(&engine);
+  copy.LoadSettings(element->children);
+  EXPECT_EQ(DebugLine(plugin), DebugLine(copy));
+  xmlFreeDoc(doc);
+}
+
+// The page in a top-level window of its own.
+class ToggleKeyPageWindow : public ToggleKey {
+ protected:
+  void SetUp() override {
+    ToggleKey::SetUp();
+    parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 300, nullptr,
+                             nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, parent);
+  }
+  void TearDown() override {
+    plugin.DestroySettingsPage();
+    DestroyWindow(parent);
+  }
+  void Open() {
+    plugin.CreateSettingsPage(parent, RECT{10, 20, 410, 220});
+    page = FindWindowExA(parent, nullptr, "#32770", nullptr);
+    ASSERT_NE(nullptr, page);
+  }
+  std::string Text(int id) {
+    char text[128] = "";
+    GetDlgItemTextA(page, id, text, sizeof text);
+    return text;
+  }
+  void Click(int id) {
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+  }
+  void SetScanCodeBox(bool checked) {
+    SendDlgItemMessageA(page, IDC_TOGGLEKEY_SCANCODE, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Click(IDC_TOGGLEKEY_SCANCODE);
+  }
+  bool ScanDisabled() {
+    return (GetWindowLongPtrA(GetDlgItem(page, IDC_TOGGLEKEY_SCAN), GWL_STYLE) & WS_DISABLED) != 0;
+  }
+  HWND parent = nullptr;
+  HWND page = nullptr;
+};
+
+TEST_F(ToggleKeyPageWindow, OpensOnceAtItsPlaceShowingTheKey) {
+  Open();
+  RECT rect;
+  GetWindowRect(page, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(10, rect.left);
+  EXPECT_EQ(20, rect.top);
+  EXPECT_EQ(400, rect.right - rect.left);
+  EXPECT_EQ(200, rect.bottom - rect.top);
+  EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_EQ("Key number 19", Text(IDC_TOGGLEKEY_TEXT));
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_TOGGLEKEY_SCANCODE));
+
+  plugin.CreateSettingsPage(parent, RECT{0, 0, 100, 100});
+  EXPECT_EQ(page, FindWindowExA(parent, nullptr, "#32770", nullptr));
+  EXPECT_EQ(nullptr, FindWindowExA(parent, page, "#32770", nullptr));
+  plugin.DestroySettingsPage();
+  EXPECT_FALSE(IsWindow(page));
+}
+
+TEST_F(ToggleKeyPageWindow, ShowsTheStoredScanCodeChoice) {
+  Load(plugin, "<plugin><key>70</key><scancode>yes</scancode></plugin>");
+  Open();
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, IDC_TOGGLEKEY_SCANCODE));
+  EXPECT_EQ("Scan #70", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_EQ("Scan code", Text(IDC_TOGGLEKEY_TEXT));
+}
+
+TEST_F(ToggleKeyPageWindow, ScanCodeBoxReadsTheSameNumberAsTheOtherKind) {
+  Open();
+  SetScanCodeBox(true);
+  EXPECT_EQ("Scan #19", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_EQ("Scan code", Text(IDC_TOGGLEKEY_TEXT));
+  EXPECT_EQ("\t\tKey 19 (scancode)\n", DebugLine(plugin));
+  EXPECT_FALSE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));
+  EXPECT_TRUE(Send(plugin, 'A', 19, WM_KEYUP));
+  SetScanCodeBox(false);
+  EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_EQ("\t\tKey 19 (virtual key code)\n", DebugLine(plugin));
+}
+
+TEST_F(ToggleKeyPageWindow, CaptureTakesTheFirstReleasedKeyAndSwallowsTheRest) {
+  plugin.SetEnabled(false);  // a capture does not need the plugin enabled
+  Open();
+  Click(IDC_TOGGLEKEY_SCAN);
+  EXPECT_EQ("Scanning...", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_TRUE(ScanDisabled());
+  EXPECT_TRUE(Send(plugin, VK_SHIFT, 0x2A, WM_KEYDOWN));
+  EXPECT_TRUE(Send(plugin, VK_MENU, 0x38, WM_SYSKEYDOWN));
+  EXPECT_TRUE(Send(plugin, 'Q', 0x10, WM_SYSKEYUP));
+  EXPECT_EQ("Scanning...", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_TRUE(ScanDisabled());
+
+  EXPECT_TRUE(Send(plugin, 'Q', 0x10, WM_KEYUP));
+  EXPECT_EQ("K81", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_EQ("Key number 81", Text(IDC_TOGGLEKEY_TEXT));
+  EXPECT_FALSE(ScanDisabled());
+  EXPECT_EQ("\t\tKey 81 (virtual key code)\n", DebugLine(plugin));
+  EXPECT_TRUE(engine.toggles.empty());
+
+  // Over: keys are matched again, and Q is now the Tambrel key.
+  EXPECT_FALSE(Send(plugin, 'W', 0x11, WM_KEYUP));
+  plugin.SetEnabled(true);
+  EXPECT_FALSE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));
+  EXPECT_TRUE(Send(plugin, 'Q', 0x10, WM_KEYUP));
+  EXPECT_EQ(std::vector<bool>{true}, engine.toggles);
+}
+
+TEST_F(ToggleKeyPageWindow, CaptureOfTheTambrelKeyItselfDoesNotToggle) {
+  Open();
+  SetScanCodeBox(true);
+  Click(IDC_TOGGLEKEY_SCAN);
+  SetScanCodeBox(false);  // changing the kind meanwhile leaves the capture running
+  EXPECT_EQ("Scanning...", Text(IDC_TOGGLEKEY_NAME));
+  SetScanCodeBox(true);
+  EXPECT_TRUE(Send(plugin, VK_PAUSE, 0x45, WM_KEYDOWN));
+  EXPECT_TRUE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));
+  EXPECT_EQ("Scan #69", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_EQ("\t\tKey 69 (scancode)\n", DebugLine(plugin));
+  EXPECT_TRUE(engine.toggles.empty());
+}
+
+TEST_F(ToggleKeyPageWindow, ANewPageEndsAnUnfinishedCapture) {
+  Open();
+  Click(IDC_TOGGLEKEY_SCAN);
+  plugin.DestroySettingsPage();
+  EXPECT_TRUE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));  // the key again, not a capture
+  EXPECT_EQ(std::vector<bool>{true}, engine.toggles);
+  Open();
+  EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
+  EXPECT_FALSE(Send(plugin, 'A', 0x1E, WM_KEYUP));
+}
+
+}  // namespace
