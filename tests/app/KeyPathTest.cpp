@@ -1,5 +1,5 @@
-// The whole key path with real keys: the real tambrel.exe and tambrelplug.dll in a working
-// folder whose conf.xml binds NP to a command; a window of the test's own holds the focus.
+// The real tambrel.exe with the real tambrelplug.dll in a working folder of its own, driven by
+// real keys from the X server while a window of the test's own holds the focus.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -11,6 +11,10 @@
 #include "XTools.h"
 
 namespace {
+
+const char kExecuteGuid[] = "{CC0F56FA-93FA-49E0-B66F-167B15808C3E}";
+const char kMacroGuid[] = "{92DF9468-C0AE-4198-91C8-53296E9EA06E}";
+const char kSequenceGuid[] = "{646ADA64-823B-496F-9B9F-E5F652E7151F}";
 
 std::vector<std::string> gKeys;
 
@@ -26,73 +30,162 @@ LRESULT CALLBACK KeyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-const char kExecuteGuid[] = "{CC0F56FA-93FA-49E0-B66F-167B15808C3E}";
-const char kSequenceGuid[] = "{646ADA64-823B-496F-9B9F-E5F652E7151F}";
+std::string Binding(const char* shortcut, const char* actionGuid, const std::string& data) {
+  return std::string("<action><shortcut plugin=\"") + kSequenceGuid + "\">" + shortcut +
+         "</shortcut><actiontype plugin=\"" + actionGuid + "\">" + data + "</actiontype></action>";
+}
 
-TEST(KeyPath, PauseNPRunsTheBindingAndNoKeyReachesTheFocusedWindow) {
-  TempWorkDir dir({"tambrelplug.dll", "quitplugin.dll"});
-  std::string why = WhyNoXdotool(dir);
-  if (!why.empty()) GTEST_SKIP() << why;
-  WriteWholeFile(dir.File("quit-after.txt"), "15000");
-  std::string marker = dir.File("marker.txt");
-  WriteWholeFile(dir.File("conf.xml"),
-                 std::string("<tambrel version=\"2.01\"><options/><plugins/><actions><action>") +
-                     "<shortcut plugin=\"" + kSequenceGuid + "\">NP</shortcut><actiontype plugin=\"" +
-                     kExecuteGuid + "\"><command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter>"
-                     "<dir>" + dir.Path() + "</dir></actiontype></action></actions></tambrel>");
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
+class RealProgram : public ::testing::Test {
+ protected:
+  RealProgram() : dir({"tambrelplug.dll", "quitplugin.dll"}), shell(dir) {}
+  ~RealProgram() override {
+    if (window != nullptr) DestroyWindow(window);
+    if (process.hProcess != nullptr) {
+      // Gone before the next test starts its own: two programs would both see every key.
+      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 99);
+      WaitForSingleObject(process.hProcess, 10000);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  }
+
+  // Starts the program with these bindings (and a quit plugin that ends it after quitAfter ms),
+  // then focuses a window of the test's own. False with a reason when that cannot be done here.
+  bool Start(const std::string& actions, int quitAfter, std::string* why) {
+    *why = WhyNoXdotool(dir);
+    if (!why->empty()) return false;
+    WriteWholeFile(dir.File("quit-after.txt"), std::to_string(quitAfter));
+    WriteWholeFile(dir.File("conf.xml"),
+                   "<tambrel version=\"2.01\"><options/><plugins/><actions>" + actions + "</actions></tambrel>");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string exe = ProgramFolder() + "\\tambrel.exe";
+    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &startup,
+                        &process)) {
+      *why = "tambrel.exe did not start";
+      return false;
+    }
+    PumpFor(1500);  // the program starts and installs its hook
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = KeyWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TambrelKeyPathWindow";
+    RegisterClassA(&windowClass);
+    snprintf(title, sizeof title, "Tambrel key path %lu", GetCurrentProcessId());
+    window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320, 200,
+                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    return Focus(why);
+  }
+  bool Focus(std::string* why) {
+    std::string output;
+    if (!FocusWindow(shell, window, title, &output)) {
+      *why = "the window did not get the focus: " + output;
+      return false;
+    }
+    gKeys.clear();
+    return true;
+  }
+  void Type(const char* keys) {
+    std::string output;
+    ASSERT_EQ(0, shell.Run(std::string("xdotool key --delay 60 ") + keys, &output)) << output;
+  }
+  DWORD WaitForExit(DWORD ms) {
+    if (!PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, ms)) return STILL_ACTIVE;
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+  }
+  static bool Visible(const char* windowClass, const char* caption) {
+    HWND found = FindWindowA(windowClass, caption);
+    return found != nullptr && IsWindowVisible(found);
+  }
+
+  TempWorkDir dir;
+  UnixShell shell;
   PROCESS_INFORMATION process = {};
-  std::string exe = ProgramFolder() + "\\tambrel.exe";
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(),
-                             &startup, &process));
-  PumpFor(1500);  // the program starts and installs its hook
+  HWND window = nullptr;
+  char title[64] = "";
+};
 
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = KeyWindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "TambrelKeyPathWindow";
-  RegisterClassA(&windowClass);
-  char title[64];
-  snprintf(title, sizeof title, "Tambrel key path %lu", GetCurrentProcessId());
-  HWND window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320,
-                              200, nullptr, nullptr, windowClass.hInstance, nullptr);
-  UnixShell shell(dir);
-  std::string output;
-  ASSERT_TRUE(FocusWindow(shell, window, title, &output)) << output;
-  gKeys.clear();
-
-  ASSERT_EQ(0, shell.Run("xdotool key --delay 60 Pause n p", &output)) << output;
+TEST_F(RealProgram, PauseNPRunsTheBindingAndNoKeyReachesTheFocusedWindow) {
+  std::string marker = dir.File("marker.txt");
+  std::string why;
+  if (!Start(Binding("NP", kExecuteGuid,
+                     "<command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter><dir>" +
+                         dir.Path() + "</dir>"),
+             15000, &why))
+    GTEST_SKIP() << why;
+  Type("Pause n p");
   EXPECT_TRUE(PumpUntil([&] { return FileExists(marker); }, kTimeoutMs)) << "the binding did not run";
   PumpFor(300);
   EXPECT_TRUE(gKeys.empty()) << gKeys.front();
 
   // The command's console may have taken the focus: the user clicks back into the window.
-  ASSERT_TRUE(FocusWindow(shell, window, title, &output)) << output;
-  gKeys.clear();
-  ASSERT_EQ(0, shell.Run("xdotool key --delay 60 x", &output)) << output;
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("x");
   PumpUntil([&] { return gKeys.size() >= 3; }, kTimeoutMs);
   EXPECT_EQ((std::vector<std::string>{"100 58", "char x", "101 58"}), gKeys);  // typing goes on
 
   DeleteFileA(marker.c_str());
-  ASSERT_TRUE(FocusWindow(shell, window, title, &output)) << output;
-  gKeys.clear();
-  ASSERT_EQ(0, shell.Run("xdotool key --delay 60 Pause n x Pause", &output)) << output;
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause n x Pause");
   PumpFor(1500);
   EXPECT_FALSE(FileExists(marker));
   EXPECT_TRUE(gKeys.empty()) << gKeys.front();
 
-  DestroyWindow(window);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 40000));  // ended through Quit
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  EXPECT_EQ(0u, code);
-  if (code == STILL_ACTIVE) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(0u, WaitForExit(40000));  // ended through Quit
   std::string written = ReadWholeFile(dir.File("conf.xml"));
   EXPECT_NE(std::string::npos, written.find(std::string("<shortcut plugin=\"") + kSequenceGuid + "\">NP</shortcut>"));
   EXPECT_NE(std::string::npos, written.find("<command>cmd.exe</command>"));
+}
+
+TEST_F(RealProgram, MacroTypesItsTextAndLeavesNoModifierDown) {
+  std::string why;
+  if (!Start(Binding("MM", kMacroGuid, "+hi{ENTER}"), 60000, &why)) GTEST_SKIP() << why;
+  Type("Pause m m");
+  PumpUntil([&] { return gKeys.size() >= 9; }, kTimeoutMs);
+  PumpFor(300);
+  std::vector<std::string> chars;
+  for (const std::string& key : gKeys)
+    if (key.compare(0, 4, "char") == 0) chars.push_back(key);
+  EXPECT_EQ((std::vector<std::string>{"char H", "char i", "char \r"}), chars);
+  EXPECT_EQ(0, GetAsyncKeyState(VK_SHIFT) & 0x8000);
+  EXPECT_EQ(0, GetKeyState(VK_SHIFT) & 0x8000);
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+TEST_F(RealProgram, NoticeShowsWhileToggledAndTheWindowKeepsTheFocus) {
+  std::string why;
+  if (!Start("", 60000, &why)) GTEST_SKIP() << why;
+  Type("Pause");
+  EXPECT_TRUE(PumpUntil([] { return Visible("TambrelNotify", nullptr); }, kTimeoutMs));
+  EXPECT_EQ(window, GetForegroundWindow());
+  HWND notice = FindWindowA("TambrelNotify", nullptr);
+  RECT rect = {}, work = {};
+  GetWindowRect(notice, &rect);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(work.right - 480, rect.left);
+  EXPECT_EQ(work.bottom - 55, rect.top);
+  Type("Pause");
+  EXPECT_TRUE(PumpUntil([] { return !Visible("TambrelNotify", nullptr); }, kTimeoutMs));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+TEST_F(RealProgram, PauseF11ShowsAndHidesTheMainWindowAndPauseEscapeQuits) {
+  std::string why;
+  if (!Start("", 60000, &why)) GTEST_SKIP() << why;
+  Type("Pause F11");
+  EXPECT_TRUE(PumpUntil([] { return Visible("#32770", "Tambrel"); }, kTimeoutMs)) << "F11 showed nothing";
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause F11");
+  EXPECT_TRUE(PumpUntil([] { return !Visible("#32770", "Tambrel"); }, kTimeoutMs)) << "F11 hid nothing";
+  ASSERT_TRUE(Focus(&why)) << why;
+  DeleteFileA(dir.File("conf.xml").c_str());
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_TRUE(FileExists(dir.File("conf.xml")));  // written at the end
 }
 
 }  // namespace
