@@ -210,6 +210,11 @@ summarize() {
     passed=$((passed + ${t:-0} - ${fl:-0} - ${er:-0} - sk))
   done
   passed=$((passed + 1 - dist_failures)); failed=$((failed + dist_failures))
+  case "${DESKTOP_CHECK:-skipped}" in
+    passed) passed=$((passed + 1)) ;;
+    failed) failed=$((failed + 1)) ;;
+    *) skipped=$((skipped + 1)); log "desktop check skipped: no virtual desktop window" ;;
+  esac
   if [ "$ctest_status" != 0 ] && [ "$failed" = 0 ]; then failed=1; fi  # a program crashed
   log "took $(( $(date +%s) - began )) s"
   echo "$passed passed, $failed failed, $skipped skipped"
@@ -219,18 +224,40 @@ summarize() {
 # A screenshot of the running program with its main window shown, kept in build/artifacts/
 # for anyone to look at (not committed). Uses the test plugin that ends the program.
 take_screenshot() {
-  local arch=$1 bin="$BUILD/$1/bin" work="$BUILD/artifacts/run"
+  local arch=$1 bin="$BUILD/$1/bin" work="$BUILD/artifacts/run" shots="$BUILD/artifacts"
   [ -f "$bin/quitplugin.dll" ] || return 1
   rm -rf "$work"; mkdir -p "$work"
   cp "$bin/quitplugin.dll" "$work/"
   [ -f "$bin/tambrelplug.dll" ] && cp "$bin/tambrelplug.dll" "$work/"
-  echo 6000 >"$work/quit-after.txt"
+  echo 12000 >"$work/quit-after.txt"
   cp "$TOP/scripts/starter-conf.xml" "$work/conf.xml"
   # Inside a virtual desktop, so that windows get their frames and the taskbar shows.
   local program; program=$("$WINELOADER" winepath -w "$bin/tambrel.exe" 2>/dev/null)
   (cd "$work" && "$WINELOADER" explorer /desktop=Tambrel,1024x768 "$program" >/dev/null 2>&1 &)
   sleep 3
-  import -window root "$BUILD/artifacts/main-window.png" 2>/dev/null
-  sleep 4
+  import -window root "$shots/main-window.png" 2>/dev/null
   log "screenshot: build/artifacts/main-window.png"
+  # Toggled: the notice at the bottom right of the desktop; then a middle click on the tray
+  # icon at the right end of the taskbar toggles back.
+  local desktop; desktop=$(xdotool search --name "Tambrel - Wine desktop" 2>/dev/null | head -n 1)
+  if [ -n "$desktop" ]; then
+    xdotool windowfocus --sync "$desktop" mousemove --window "$desktop" 512 300 click 1 key Pause 2>/dev/null
+    sleep 1
+    import -window root "$shots/toggled.png" 2>/dev/null
+    xdotool mousemove --window "$desktop" 1013 757 click 2 2>/dev/null
+    sleep 1
+    import -window root "$shots/untoggled.png" 2>/dev/null
+    local green before after
+    green() { convert "$1" -crop 500x120+524+620 +repage -fill white -opaque '#00FF00' -fill black +opaque white -format '%[fx:mean]' info: 2>/dev/null; }
+    before=$(green "$shots/toggled.png"); after=$(green "$shots/untoggled.png")
+    log "screenshots: build/artifacts/toggled.png (green share ${before:-?}), untoggled.png after a middle click on the tray icon (${after:-?})"
+    # The notice's green text is there while toggled and gone after the click.
+    if awk -v b="${before:-0}" -v a="${after:-1}" 'BEGIN { exit !(b > 0.02 && a < 0.02) }'; then
+      DESKTOP_CHECK=passed
+    else
+      DESKTOP_CHECK=failed
+      echo "desktop check: the notice did not show while toggled, or stayed after the tray click" >&2
+    fi
+  fi
+  sleep 9
 }
