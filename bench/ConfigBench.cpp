@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "BenchSupport.h"
 #include "ConfigFile.h"
 #include "Engine.h"
 #include "HookApi.h"
@@ -25,22 +26,9 @@ namespace {
 const int kBindings = 10000;
 const int kRounds = 5;
 
-HHOOKHEAP __stdcall FakeHeap() { return reinterpret_cast<HHOOKHEAP>(1); }
 DWORD __stdcall FakeHook(HHOOKHEAP, int, HookThunkProc, void*, HMODULE, DWORD) { return 1; }
-BOOLEAN __stdcall FakeFreeHook(HHOOKHEAP, DWORD) { return TRUE; }
-void __stdcall FakeFreeHeap(HHOOKHEAP) {}
 
-int WINAPI PrintBox(HWND, LPCSTR text, LPCSTR, UINT) {
-  fprintf(stderr, "message: %s\n", text);
-  return IDOK;
-}
 
-double Seconds() {
-  LARGE_INTEGER frequency, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Bytes in use in all heaps of the process (msvcrt's malloc and new among them).
 size_t HeapBytes() {
@@ -91,13 +79,7 @@ void RegisterBuiltInPlugins(TambrelEngine* engine) {
   Plugin** plugins;
   unsigned count = GetBuiltInPlugins(&plugins);
   for (unsigned i = 0; i < count; ++i) {
-    PluginRecord record = {};
-    CopyGuid(record.guid, plugins[i]->GetGuid());
-    record.name = plugins[i]->GetName();
-    record.types = plugins[i]->GetTypes();
-    record.plugin = plugins[i];
-    record.interfaceVersion = plugins[i]->CheckVersion(PLUGIN_INTERFACE_VERSION);
-    engine->Registry().Add(record);  // not loaded yet: the file lists none of them
+    engine->Registry().Add(RecordOf(plugins[i]));  // not loaded yet: the file lists none of them
   }
 }
 

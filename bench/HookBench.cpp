@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "BenchSupport.h"
 #include "Engine.h"
 #include "HookApi.h"
 #include "Library.h"
@@ -27,20 +28,12 @@ int kEvents = 1000000;  // a smaller count from the command line, for a quick lo
 HookThunkProc gProc;
 void* gContext;
 
-HHOOKHEAP __stdcall FakeHeap() { return reinterpret_cast<HHOOKHEAP>(1); }
 DWORD __stdcall CaptureHook(HHOOKHEAP, int, HookThunkProc proc, void* context, HMODULE, DWORD) {
   gProc = proc;
   gContext = context;
   return 1;
 }
-BOOLEAN __stdcall FakeFreeHook(HHOOKHEAP, DWORD) { return TRUE; }
-void __stdcall FakeFreeHeap(HHOOKHEAP) {}
 
-// A box would stop the run: its text goes to standard error instead.
-int WINAPI PrintBox(HWND, LPCSTR text, LPCSTR, UINT) {
-  fprintf(stderr, "message: %s\n", text);
-  return IDOK;
-}
 
 LRESULT WINAPI NoNextHook(HHOOK, int, WPARAM, LPARAM) { return 0; }
 
@@ -59,16 +52,6 @@ bool ReplaceCallNextHookEx() {
   return true;
 }
 
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The letters typed, over and over. Every shortcut holds digits, which are never typed, so
 // none ever ends the typed text.
@@ -130,12 +113,7 @@ int main(int argc, char** argv) {
   unsigned count = GetBuiltInPlugins(&plugins);
   int sequenceId = 0, executeId = 0;
   for (unsigned i = 0; i < count; ++i) {
-    PluginRecord record = {};
-    CopyGuid(record.guid, plugins[i]->GetGuid());
-    record.name = plugins[i]->GetName();
-    record.types = plugins[i]->GetTypes();
-    record.plugin = plugins[i];
-    record.interfaceVersion = plugins[i]->CheckVersion(PLUGIN_INTERFACE_VERSION);
+    PluginRecord record = RecordOf(plugins[i]);
     record.active = true;
     record.loaded = true;
     int id = engine->Registry().Add(record);

@@ -23,10 +23,8 @@ GLYPHS = {  # 5 x 5 letters for the plugins' icons
 }
 
 
-def key_cap(size, letter='T', cap=None, top_colour=None):
-    """RGBA rows, top to bottom, of a rounded key cap with a letter."""
-    if letter != 'T':
-        return lettered_cap(size, letter, cap or CAP, top_colour or CAP_TOP)
+def blank_cap(size, cap, top_colour):
+    """RGBA rows of a rounded key cap, lighter in its upper half, with a dark edge."""
     px = [[(0, 0, 0, 0)] * size for _ in range(size)]
     m = max(1, size // 16)
     r = max(2, size // 6)
@@ -38,8 +36,15 @@ def key_cap(size, letter='T', cap=None, top_colour=None):
             if (x - cx) ** 2 + (y - cy) ** 2 > r * r:
                 continue
             edge = x in (m, size - m - 1) or y in (m, size - m - 1) or (x - cx) ** 2 + (y - cy) ** 2 > (r - 1) ** 2
-            top = y < size // 2 - m
-            px[y][x] = (*(CAP_EDGE if edge else CAP_TOP if top else CAP), 255)
+            px[y][x] = (*(CAP_EDGE if edge else top_colour if y < size // 2 - m else cap), 255)
+    return px
+
+
+def key_cap(size, letter='T', cap=None, top_colour=None):
+    """RGBA rows, top to bottom, of a rounded key cap with a letter."""
+    if letter != 'T':
+        return lettered_cap(size, letter, cap or CAP, top_colour or CAP_TOP)
+    px = blank_cap(size, CAP, CAP_TOP)
     # The letter T, a third of the cap wide.
     stroke = max(2, size // 8)
     left, right = size // 4, size - size // 4
@@ -61,17 +66,7 @@ def key_cap(size, letter='T', cap=None, top_colour=None):
 
 
 def lettered_cap(size, letter, cap, top_colour):
-    px = [[(0, 0, 0, 0)] * size for _ in range(size)]
-    m = max(1, size // 16)
-    r = max(2, size // 6)
-    for y in range(m, size - m):
-        for x in range(m, size - m):
-            cx = min(max(x, m + r), size - m - 1 - r)
-            cy = min(max(y, m + r), size - m - 1 - r)
-            if (x - cx) ** 2 + (y - cy) ** 2 > r * r:
-                continue
-            edge = x in (m, size - m - 1) or y in (m, size - m - 1) or (x - cx) ** 2 + (y - cy) ** 2 > (r - 1) ** 2
-            px[y][x] = (*(CAP_EDGE if edge else top_colour if y < size // 2 - m else cap), 255)
+    px = blank_cap(size, cap, top_colour)
     cell = max(1, size // 8)
     origin = (size - 5 * cell) // 2
     for gy, row in enumerate(GLYPHS[letter]):

@@ -1,5 +1,7 @@
 // The execute-file action: its record in conf.xml, its page, and a real shell call.
 #include <gtest/gtest.h>
+
+#include "XmlFragments.h"
 #include <libxml/tree.h>
 
 #include "Library.h"
@@ -9,23 +11,6 @@
 
 namespace {
 
-xmlNode* Parse(xmlDocPtr* doc, const char* xml) {
-  *doc = xmlReadMemory(xml, static_cast<int>(strlen(xml)), "t.xml", nullptr, 0);
-  return xmlDocGetRootElement(*doc);
-}
-
-std::string Saved(ExecutePlugin& plugin, int id) {
-  xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
-  xmlNode* element = xmlNewNode(nullptr, BAD_CAST "actiontype");
-  xmlDocSetRootElement(doc, element);
-  plugin.Save(id, element);
-  xmlBufferPtr buffer = xmlBufferCreate();
-  xmlNodeDump(buffer, doc, element, 0, 0);
-  std::string text = reinterpret_cast<const char*>(xmlBufferContent(buffer));
-  xmlBufferFree(buffer);
-  xmlFreeDoc(doc);
-  return text;
-}
 
 struct ExecutePluginTest : ::testing::Test {
   ExecutePlugin* plugin = new ExecutePlugin;
@@ -41,13 +26,13 @@ TEST_F(ExecutePluginTest, LoadsSavesAndDescribesItsRecords) {
   xmlFreeDoc(doc);
   EXPECT_STREQ("ed.exe", plugin->GetActionText(1));  // the later command wins, after the backslash
   EXPECT_EQ("<actiontype><command>C:\\Tools\\ed.exe</command><parameter></parameter><dir></dir></actiontype>",
-            Saved(*plugin, 1));
+            Saved(plugin->GetActionType(), 1));
 
   root = Parse(&doc, "<a><parameter>p</parameter></a>");
   plugin->Load(2, root->children);  // no command: no data
   xmlFreeDoc(doc);
   EXPECT_STREQ("Unknown", plugin->GetActionText(2));
-  EXPECT_EQ("<actiontype/>", Saved(*plugin, 2));
+  EXPECT_EQ("<actiontype/>", Saved(plugin->GetActionType(), 2));
 
   root = Parse(&doc, "<a><command>notepad</command></a>");
   plugin->Load(3, root->children);

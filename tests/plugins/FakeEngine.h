@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TambrelPlugin.h"
+#include "NullEngine.h"
 
-struct FakeEngine : Engine {
+struct FakeEngine : NullEngine {
   std::vector<std::string> calls;
   bool visible[3] = {false, false, false};
   Plugin* enabledBySetActive = nullptr;  // SetActive enables it again, as the real engine does
@@ -20,23 +20,16 @@ struct FakeEngine : Engine {
     calls.push_back("ShowDialog(" + std::to_string(which) + "," + std::to_string(show) + ")");
     return show;
   }
-  bool GetAction(int, ActionRecord*) override { return false; }
-  bool GetPlugin(int, PluginInfo*) override { return false; }
-  int ExecuteAction(int) override { return 0; }
-  bool IsActive() override { return true; }
   void SetActive(bool active) override {
     Record("SetActive", active);
     if (enabledBySetActive != nullptr) enabledBySetActive->SetEnabled(active);
   }
-  bool ParseBool(const char*) override { return false; }
-  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
   KeyInfo* GetKeyByCode(KeyInfo* out, int vk) override {
     out->nameLength = snprintf(out->name, sizeof out->name, "K%d", vk);
     snprintf(out->text, sizeof out->text, "Key number %d", vk);
     out->vk = vk;
     return out;
   }
-  KeyInfo* GetKeyByName(KeyInfo* out, const char*) override { return out; }
   void Quit() override { calls.push_back("Quit"); }
 
   std::vector<std::string> Take() {

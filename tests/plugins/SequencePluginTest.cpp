@@ -1,6 +1,8 @@
 // The key sequence trigger, driven directly: a fake engine, synthetic key releases, and its
 // page as a real window.
 #include <gtest/gtest.h>
+
+#include "NullEngine.h"
 #include <libxml/tree.h>
 
 #include <string>
@@ -13,7 +15,7 @@
 namespace {
 
 // Records what the plugin asks and, as the real engine does, reports toggle changes back.
-class FakeEngine : public Engine {
+class FakeEngine : public NullEngine {
  public:
   std::vector<std::string> calls;
   NotifyHandler* notify = nullptr;
@@ -26,17 +28,6 @@ class FakeEngine : public Engine {
     calls.push_back("execute " + std::to_string(actionId));
     return 0;
   }
-  bool IsDialogVisible(int) override { return false; }
-  bool ShowDialog(int, bool show) override { return show; }
-  bool GetAction(int, ActionRecord*) override { return false; }
-  bool GetPlugin(int, PluginInfo*) override { return false; }
-  bool IsActive() override { return true; }
-  void SetActive(bool) override {}
-  bool ParseBool(const char*) override { return false; }
-  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
-  KeyInfo* GetKeyByCode(KeyInfo* out, int) override { return out; }
-  KeyInfo* GetKeyByName(KeyInfo* out, const char*) override { return out; }
-  void Quit() override {}
 };
 
 class Sequence : public ::testing::Test {

@@ -1,6 +1,8 @@
 // The toggle key plugin driven the way the engine's hook drives it, with a stand-in engine,
 // and its settings page as a real window.
 #include <gtest/gtest.h>
+
+#include "NullEngine.h"
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <stdio.h>
@@ -13,29 +15,19 @@
 
 namespace {
 
-class ToggleEngine : public Engine {
+class ToggleEngine : public NullEngine {
  public:
   void SetToggled(bool on) override { toggles.push_back(on); }
-  bool IsDialogVisible(int) override { return false; }
-  bool ShowDialog(int, bool show) override { return show; }
-  bool GetAction(int, ActionRecord*) override { return false; }
-  bool GetPlugin(int, PluginInfo*) override { return false; }
-  int ExecuteAction(int) override { return 0; }
-  bool IsActive() override { return true; }
-  void SetActive(bool) override {}
   bool ParseBool(const char* text) override {
     return lstrcmpiA(text, "yes") == 0 || lstrcmpiA(text, "true") == 0 || lstrcmpiA(text, "on") == 0 ||
            lstrcmpiA(text, "1") == 0;
   }
-  const char* BoolToText(bool value) override { return value ? "yes" : "no"; }
   KeyInfo* GetKeyByCode(KeyInfo* out, int vk) override {
     out->nameLength = snprintf(out->name, sizeof out->name, "K%d", vk);
     snprintf(out->text, sizeof out->text, "Key number %d", vk);
     out->vk = vk;
     return out;
   }
-  KeyInfo* GetKeyByName(KeyInfo* out, const char*) override { return out; }
-  void Quit() override {}
 
   std::vector<bool> toggles;
 };
