@@ -8,6 +8,10 @@
 
 #include <stdio.h>
 
+#include <initializer_list>
+#include <string>
+#include <vector>
+
 #include "Engine.h"
 #include "HookApi.h"
 #include "Messages.h"
@@ -43,5 +47,32 @@ inline PluginRecord RecordOf(Plugin* plugin) {
   record.interfaceVersion = plugin->CheckVersion(PLUGIN_INTERFACE_VERSION);
   return record;
 }
+
+// A fresh working folder under %TEMP%, made current; the given files in it and the folder go
+// again, and the previous folder is current again, when it goes.
+class BenchFolder {
+ public:
+  BenchFolder(const char* name, std::initializer_list<const char*> files) : m_files(files) {
+    char temp[MAX_PATH], previous[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    m_path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(m_path.c_str(), nullptr);
+    GetCurrentDirectoryA(sizeof previous, previous);
+    m_previous = previous;
+    SetCurrentDirectoryA(m_path.c_str());
+  }
+  ~BenchFolder() {
+    SetCurrentDirectoryA(m_previous.c_str());
+    for (const char* file : m_files) DeleteFileA(File(file).c_str());
+    RemoveDirectoryA(m_path.c_str());
+  }
+  BenchFolder(const BenchFolder&) = delete;
+  BenchFolder& operator=(const BenchFolder&) = delete;
+  std::string File(const char* name) const { return m_path + "\\" + name; }
+
+ private:
+  std::vector<const char*> m_files;  // the list given to the constructor ends with its call
+  std::string m_path, m_previous;
+};
 
 #endif

@@ -91,14 +91,9 @@ int main() {
   gMessageBox = PrintBox;
   gHookApi = {FakeHeap, FakeHook, FakeFreeHook, FakeFreeHeap};
 
-  char temp[MAX_PATH], dir[MAX_PATH], previous[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  snprintf(dir, sizeof dir, "%stambrel-configbench-%lu", temp, GetCurrentProcessId());
-  CreateDirectoryA(dir, nullptr);
-  GetCurrentDirectoryA(sizeof previous, previous);
-  SetCurrentDirectoryA(dir);
-  std::string path = std::string(dir) + "\\conf.xml";
-  std::string libxmlPath = std::string(dir) + "\\libxml2-only.xml";
+  BenchFolder folder("tambrel-configbench", {"conf.xml", "conf.xml.bak", "conf.xml.new", "libxml2-only.xml"});
+  std::string path = folder.File("conf.xml");
+  std::string libxmlPath = folder.File("libxml2-only.xml");
   std::string text = Configuration();
 
   // libxml2 alone: the file read and parsed into a tree, then the tree written formatted.
@@ -154,7 +149,7 @@ int main() {
   printf("%-34s %8.1f ms %11.1f ms %8.2f\n", "save (build, write formatted)", save * 1e3, saveOnly * 1e3,
          save / saveOnly);
   printf("%-34s %8.0f bytes per binding\n", "memory growth after the load", perBinding);
-  double flush = FlushCost(std::string(dir) + "\\flush.tmp", text);
+  double flush = FlushCost(folder.File("flush.tmp"), text);
   printf("%-34s %8.1f ms (of the engine's save; libxml2 alone does not flush)\n", "flushing the file to disk", flush * 1e3);
   bool ok1 = load <= 2 * parseOnly, ok2 = save <= 2 * saveOnly, ok3 = perBinding <= 512;
   printf("\ngoals:\n");
@@ -162,11 +157,5 @@ int main() {
   printf("  save at most 2x libxml2 alone:           %s\n", ok2 ? "met" : "MISSED");
   printf("  at most 512 bytes per binding:           %s\n", ok3 ? "met" : "MISSED");
 
-  SetCurrentDirectoryA(previous);
-  for (const char* name : {"conf.xml", "conf.xml.bak", "conf.xml.new", "libxml2-only.xml"}) {
-    std::string file = std::string(dir) + "\\" + name;
-    DeleteFileA(file.c_str());
-  }
-  RemoveDirectoryA(dir);
   return ok1 && ok2 && ok3 ? 0 : 2;
 }

@@ -97,12 +97,7 @@ int main(int argc, char** argv) {
   gHookApi = {FakeHeap, CaptureHook, FakeFreeHook, FakeFreeHeap};
 
   // An empty working folder: no plugin libraries, no conf.xml.
-  char temp[MAX_PATH], dir[MAX_PATH], previous[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  snprintf(dir, sizeof dir, "%stambrel-bench-%lu", temp, GetCurrentProcessId());
-  CreateDirectoryA(dir, nullptr);
-  GetCurrentDirectoryA(sizeof previous, previous);
-  SetCurrentDirectoryA(dir);
+  BenchFolder folder("tambrel-bench", {"conf.xml", "conf.xml.bak", "conf.xml.new", "tambrel.log"});
 
   TambrelEngine* engine = new TambrelEngine;
   if (!engine->IsStarted() || gProc == nullptr) {
@@ -165,11 +160,5 @@ int main(int argc, char** argv) {
   printf("  10,000-binding figure within 2x of 10's:   %s\n", ok3 ? "met" : "MISSED");
 
   delete engine;  // writes conf.xml into the folder and releases the plugins
-  SetCurrentDirectoryA(previous);
-  for (const char* name : {"conf.xml", "conf.xml.bak", "conf.xml.new", "tambrel.log"}) {
-    std::string path = std::string(dir) + "\\" + name;
-    DeleteFileA(path.c_str());
-  }
-  RemoveDirectoryA(dir);
   return ok1 && ok2 && ok3 ? 0 : 2;
 }
