@@ -1,6 +1,8 @@
 #include "MainDlg.h"
 
-#include <commctrl.h>
+#include <string.h>
+
+#include <string>
 
 #include "Centre.h"
 #include "ConfigFile.h"
@@ -20,21 +22,21 @@ static const LayoutMapEntry kMainLayout[] = {
     {IDC_MAIN_TABS, LAYOUT_LEFT | LAYOUT_RIGHT | LAYOUT_BOTTOM},
 };
 
+static const int kComboItemHeight = 18;
+static const int kComboDroppedWidth = 200;
+
 MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
 
 HWND MainDlg::Create() { return Dialog::Create(IDD_MAIN, nullptr); }
 
-HWND MainDlg::PageParent() { return Window() != nullptr ? GetDlgItem(Window(), IDC_MAIN_TABS) : nullptr; }
-
 RECT MainDlg::GetPageRect() {
   RECT page = {0, 0, 0, 0};
-  HWND tabs = PageParent();
-  if (tabs == nullptr) return page;
+  if (m_tabs == nullptr) return page;
   RECT t;
-  GetWindowRect(tabs, &t);
+  GetWindowRect(m_tabs, &t);
   MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&t), 2);
   RECT a = t;
-  TabCtrl_AdjustRect(tabs, FALSE, &a);
+  TabCtrl_AdjustRect(m_tabs, FALSE, &a);
   page.left = a.left - t.left;
   page.top = a.top - t.top;
   page.right = page.left + (a.right - a.left);
@@ -43,16 +45,41 @@ RECT MainDlg::GetPageRect() {
 }
 
 void MainDlg::SetTab(int tab, const char* text, int image) {
-  HWND tabs = PageParent();
-  if (tabs == nullptr) return;
+  if (m_tabs == nullptr) return;
   TCITEMA item = {};
   item.mask = TCIF_TEXT | TCIF_IMAGE;
   item.pszText = const_cast<char*>(text);
   item.iImage = image;
-  SendMessageA(tabs, TCM_SETITEMA, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
+  SendMessageA(m_tabs, TCM_SETITEMA, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
 }
 
-void MainDlg::ShowBindingTypes(int, int) {}
+int MainDlg::CurrentTab() const { return m_tabs != nullptr ? TabCtrl_GetCurSel(m_tabs) : 0; }
+
+// Selects the item whose data is the plugin id; 0 clears the selection. A box already
+// showing the plugin is left alone.
+static void ShowPluginInCombo(HWND combo, int pluginId) {
+  if (combo == nullptr) return;
+  if (pluginId == 0) {
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    return;
+  }
+  LRESULT current = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  if (current != CB_ERR && SendMessageA(combo, CB_GETITEMDATA, current, 0) == pluginId) return;
+  LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  LRESULT found = -1;
+  for (LRESULT i = 0; i < count && found < 0; ++i)
+    if (SendMessageA(combo, CB_GETITEMDATA, i, 0) == pluginId) found = i;
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+void MainDlg::ShowBindingTypes(int shortcutPluginId, int actionPluginId) {
+  ShowPluginInCombo(m_shortcutCombo, shortcutPluginId);
+  ShowPluginInCombo(m_actionCombo, actionPluginId);
+  if (TambrelEngine* engine = TambrelEngine::Instance()) {
+    int tab = CurrentTab();
+    engine->ShowPages(tab == 0, tab == 1);
+  }
+}
 
 void MainDlg::ShowToggled(bool toggled) {
   if (Window() != nullptr) CheckDlgButton(Window(), IDC_MAIN_TOGGLED, toggled ? BST_CHECKED : BST_UNCHECKED);
@@ -61,8 +88,8 @@ void MainDlg::ShowToggled(bool toggled) {
 bool MainDlg::PreTranslateMessage(MSG* msg) {
   // Double-clicks on the binding list and the settings' plugin list reach neither.
   if (msg->message == WM_LBUTTONDBLCLK &&
-      ((Window() != nullptr && msg->hwnd == GetDlgItem(Window(), IDC_MAIN_BINDINGS)) ||
-       (m_settings.Window() != nullptr && msg->hwnd == GetDlgItem(m_settings.Window(), IDC_SETTINGS_PLUGINS))))
+      ((m_list != nullptr && msg->hwnd == m_list) ||
+       (m_settings.Window() != nullptr && msg->hwnd == m_settings.Item(IDC_SETTINGS_PLUGINS))))
     return true;
   if (TambrelEngine* engine = TambrelEngine::Instance()) {
     for (PluginRecord& record : engine->Registry())
@@ -72,7 +99,8 @@ bool MainDlg::PreTranslateMessage(MSG* msg) {
 }
 
 bool MainDlg::OnInitDialog() {
-  if (TambrelEngine* engine = TambrelEngine::Instance()) engine->SetMainDialog(this);
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine != nullptr) engine->SetMainDialog(this);
   SetWindowPos(Window(), nullptr, 0, 0, 360, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreOnWorkArea(Window());
   SetProgramIcons(Window());
@@ -80,16 +108,136 @@ bool MainDlg::OnInitDialog() {
 
   m_about.Create(IDD_ABOUT, nullptr);
   m_settings.Create(IDD_SETTINGS, nullptr);
-  HWND tabs = PageParent();
+
+  m_list = Item(IDC_MAIN_BINDINGS);
+  m_tabs = Item(IDC_MAIN_TABS);
+  m_shortcutCombo = Item(IDC_MAIN_SHORTCUTCOMBO);
+  m_actionCombo = Item(IDC_MAIN_ACTIONCOMBO);
+
+  LVCOLUMNA column = {};
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = 150;
+  column.pszText = const_cast<char*>("ActionKey");
+  SendMessageA(m_list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  column.pszText = const_cast<char*>("ActionType");
+  SendMessageA(m_list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+  ListView_SetExtendedListViewStyleEx(m_list, LVS_EX_SUBITEMIMAGES, LVS_EX_SUBITEMIMAGES);
+  for (HWND combo : {m_shortcutCombo, m_actionCombo}) {
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, kComboDroppedWidth, 0);
+    // The boxes are measured while the template is built, before this object sees messages.
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kComboItemHeight);
+    SendMessageA(combo, CB_SETITEMHEIGHT, 0, kComboItemHeight);
+  }
+
+  m_images.Reset(CreatePluginImageList());
+  TabCtrl_SetImageList(m_tabs, m_images.Get());
+  ListView_SetImageList(m_list, m_images.Get(), LVSIL_SMALL);
+
   TCITEMA item = {};
   item.mask = TCIF_TEXT | TCIF_IMAGE;
   item.iImage = 0;
   item.pszText = const_cast<char*>("Shortcut");
-  SendMessageA(tabs, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageA(m_tabs, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
   item.pszText = const_cast<char*>("Action");
-  SendMessageA(tabs, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&item));
-  TabCtrl_SetCurSel(tabs, 0);
+  SendMessageA(m_tabs, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&item));
+  TabCtrl_SetCurSel(m_tabs, 0);
+
+  if (engine != nullptr) ShowToggled(engine->IsToggled());
+  FillTypeCombos();
+  RefillBindings();
   return true;
+}
+
+void MainDlg::FillTypeCombos() {
+  SendMessageA(m_shortcutCombo, CB_RESETCONTENT, 0, 0);
+  SendMessageA(m_actionCombo, CB_RESETCONTENT, 0, 0);
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr) return;
+  for (PluginRecord& record : engine->Registry()) {
+    int id = engine->Registry().IdOf(record);
+    // Inserted at the top, not added: the boxes list the plugins in reverse registry order.
+    if (record.types & PLUGIN_SHORTCUTTYPE) {
+      if (ShortcutType* type = record.plugin->GetShortcutType()) {
+        SendMessageA(m_shortcutCombo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(type->GetName()));
+        SendMessageA(m_shortcutCombo, CB_SETITEMDATA, 0, id);
+      }
+    }
+    if (record.types & PLUGIN_ACTIONTYPE) {
+      if (ActionType* type = record.plugin->GetActionType()) {
+        SendMessageA(m_actionCombo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(type->GetName()));
+        SendMessageA(m_actionCombo, CB_SETITEMDATA, 0, id);
+      }
+    }
+    SetPluginImage(m_images.Get(), id, record.plugin->GetIcon());
+  }
+}
+
+int CALLBACK MainDlg::CompareRows(LPARAM a, LPARAM b, LPARAM) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr) return 0;
+  auto text = [engine](int id) -> const char* {
+    auto it = engine->Actions().find(id);
+    ShortcutType* type = it != engine->Actions().end() ? engine->ShortcutOf(it->second.shortcutPluginId) : nullptr;
+    const char* shortcut = type != nullptr ? type->GetShortcutText(id) : nullptr;
+    return shortcut != nullptr ? shortcut : "";
+  };
+  // A plugin's text lives only until its next call: keep the first before asking for the second.
+  std::string first = text(static_cast<int>(a));
+  return strcmp(first.c_str(), text(static_cast<int>(b)));
+}
+
+static int FindRow(HWND list, int actionId) {
+  LVFINDINFOA find = {};
+  find.flags = LVFI_PARAM;
+  find.lParam = actionId;
+  return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void MainDlg::RefillBindings() {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (m_list == nullptr || engine == nullptr) return;
+  int selectedRow = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+  int selectedId = 0;
+  if (selectedRow >= 0) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = selectedRow;
+    SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    selectedId = static_cast<int>(item.lParam);
+  }
+
+  ListView_DeleteAllItems(m_list);
+  int row = 0;
+  for (auto& binding : engine->Actions()) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = row++;
+    item.pszText = LPSTR_TEXTCALLBACKA;
+    item.iImage = I_IMAGECALLBACK;
+    item.lParam = binding.first;
+    int index = static_cast<int>(SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.iSubItem = 1;
+    SendMessageA(m_list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  ListView_SortItems(m_list, CompareRows, 0);
+
+  int rows = ListView_GetItemCount(m_list);
+  int choice = selectedId != 0 ? FindRow(m_list, selectedId) : -1;
+  if (choice < 0 && selectedRow >= 0 && rows > 0) choice = selectedRow < rows ? selectedRow : rows - 1;
+  if (choice >= 0) {
+    ListView_SetItemState(m_list, choice, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_EnsureVisible(m_list, choice, FALSE);
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = choice;
+    SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    engine->SelectAction(static_cast<int>(item.lParam));
+  } else {
+    engine->SelectAction(0);
+  }
 }
 
 void MainDlg::OnDestroy() {
@@ -97,57 +245,200 @@ void MainDlg::OnDestroy() {
   m_settings.Destroy();
   if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveFilter(this);
   if (TambrelEngine* engine = TambrelEngine::Instance()) engine->SetMainDialog(nullptr);
+  m_list = m_tabs = m_shortcutCombo = m_actionCombo = nullptr;
   PostQuitMessage(0);
+}
+
+void MainDlg::OnTypeChosen(bool shortcut) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr) return;
+  HWND combo = shortcut ? m_shortcutCombo : m_actionCombo;
+  LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  int id = index != CB_ERR ? static_cast<int>(SendMessageA(combo, CB_GETITEMDATA, index, 0)) : 0;
+  if (shortcut)
+    engine->SetPages(true, false, id, 0);
+  else
+    engine->SetPages(false, true, 0, id);
+  int tab = CurrentTab();
+  engine->ShowPages(tab == 0, tab == 1);
+}
+
+void MainDlg::OnTabSwitched() {
+  int tab = CurrentTab();
+  ShowWindow(tab == 0 ? m_actionCombo : m_shortcutCombo, SW_HIDE);
+  ShowWindow(tab == 0 ? m_shortcutCombo : m_actionCombo, SW_SHOW);
+  if (TambrelEngine* engine = TambrelEngine::Instance()) engine->ShowPages(tab == 0, tab != 0);
+}
+
+void MainDlg::OnNewBinding() {
+  if (TambrelEngine* engine = TambrelEngine::Instance()) engine->ClearSelection();
+  int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+  if (row >= 0) ListView_SetItemState(m_list, row, 0, LVIS_SELECTED);
+}
+
+bool MainDlg::OnCommand(int id, int code) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (code == CBN_SELCHANGE && (id == IDC_MAIN_SHORTCUTCOMBO || id == IDC_MAIN_ACTIONCOMBO)) {
+    OnTypeChosen(id == IDC_MAIN_SHORTCUTCOMBO);
+    return true;
+  }
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_MAIN_ABOUT:
+      ShowWindow(m_about.Window(), SW_RESTORE);
+      return true;
+    case IDC_MAIN_SETTINGS:
+      ShowWindow(m_settings.Window(), SW_RESTORE);
+      return true;
+    case IDC_MAIN_NEW:
+      OnNewBinding();
+      return true;
+    case IDC_MAIN_SAVE:
+      if (engine != nullptr) engine->ApplyAction();
+      RefillBindings();
+      return true;
+    case IDC_MAIN_COPY:
+      if (engine != nullptr) engine->CopyAction();
+      RefillBindings();
+      return true;
+    case IDC_MAIN_DELETE:
+      if (engine != nullptr) engine->RemoveAction();
+      RefillBindings();
+      return true;
+    case IDC_MAIN_TOGGLED:
+      // Not an automatic box: the engine's SetToggled sets it.
+      if (engine != nullptr) engine->SetToggled(IsDlgButtonChecked(Window(), IDC_MAIN_TOGGLED) != BST_CHECKED);
+      return true;
+  }
+  return false;
+}
+
+bool MainDlg::OnNotify(NMHDR* header, LRESULT* result) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (header->idFrom == IDC_MAIN_BINDINGS && header->code == LVN_ITEMCHANGED) {
+    NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
+    if (change->iItem != -1 && (change->uNewState & LVIS_SELECTED) && engine != nullptr)
+      engine->SelectAction(static_cast<int>(change->lParam));
+    *result = 0;
+    return true;
+  }
+  if (header->idFrom == IDC_MAIN_TABS && header->code == TCN_SELCHANGE) {
+    OnTabSwitched();
+    *result = 0;
+    return true;
+  }
+  if (header->idFrom == IDC_MAIN_BINDINGS && header->code == LVN_GETDISPINFOA) {
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    *result = 0;
+    if (engine == nullptr) return true;
+    int id = static_cast<int>(item.lParam);
+    auto it = engine->Actions().find(id);
+    if (it == engine->Actions().end()) return true;
+    bool shortcut = item.iSubItem == 0;
+    if (item.mask & LVIF_TEXT) {
+      const char* text = nullptr;
+      if (shortcut) {
+        if (ShortcutType* type = engine->ShortcutOf(it->second.shortcutPluginId)) text = type->GetShortcutText(id);
+      } else if (ActionType* type = engine->ActionOf(it->second.actionPluginId)) {
+        text = type->GetActionText(id);
+      }
+      item.pszText = const_cast<char*>(text != nullptr ? text : "");
+    }
+    if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
+    return true;
+  }
+  return false;
+}
+
+// Both plugin boxes draw their items: the plugin's icon, then its type name.
+void MainDlg::DrawComboItem(DRAWITEMSTRUCT* draw) {
+  int index = static_cast<int>(draw->itemID);
+  UINT state = draw->itemState;
+  RECT rect = draw->rcItem;
+  if (index == -1 || (state & ODS_COMBOBOXEDIT)) {
+    index = static_cast<int>(SendMessageA(draw->hwndItem, CB_GETCURSEL, 0, 0));
+    state &= ~ODS_SELECTED;
+    rect.left += 1;
+    rect.top -= 1;
+  }
+  bool selected = (state & ODS_SELECTED) != 0;
+  int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+  SetTextColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  SetBkColor(draw->hDC, GetSysColor(background));
+  FillRect(draw->hDC, &rect, GetSysColorBrush(background));
+  if (index < 0) return;  // nothing chosen: there is no item to draw
+
+  LRESULT length = SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, index, 0);
+  if (length != CB_ERR) {
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(draw->hwndItem, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    RECT textRect = rect;
+    textRect.left += 23;
+    DrawTextA(draw->hDC, text.c_str(), -1, &textRect, DT_WORD_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
+  }
+  LRESULT pluginId = SendMessageA(draw->hwndItem, CB_GETITEMDATA, index, 0);
+  if (pluginId != CB_ERR)
+    ImageList_Draw(m_images.Get(), static_cast<int>(pluginId), draw->hDC, rect.left + 1, rect.top + 1, ILD_NORMAL);
 }
 
 // The combo boxes sit over the tab headers and the plugin pages fill the tab's display area;
 // neither is in the layout map, so they follow each layout pass.
 void MainDlg::PlaceCombosAndPages() {
-  HWND tabs = PageParent();
-  HWND shortcutCombo = GetDlgItem(Window(), IDC_MAIN_SHORTCUTCOMBO);
-  HWND actionCombo = GetDlgItem(Window(), IDC_MAIN_ACTIONCOMBO);
-  if (tabs == nullptr || shortcutCombo == nullptr || actionCombo == nullptr) return;
+  if (m_tabs == nullptr || m_shortcutCombo == nullptr || m_actionCombo == nullptr) return;
   RECT t, c;
-  GetWindowRect(tabs, &t);
-  GetWindowRect(shortcutCombo, &c);
+  GetWindowRect(m_tabs, &t);
+  GetWindowRect(m_shortcutCombo, &c);
   int h = c.bottom - c.top;
-  SendMessageA(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM((t.right - t.left - 4) >> 1, h + 2));
+  SendMessageA(m_tabs, TCM_SETITEMSIZE, 0, MAKELPARAM((t.right - t.left - 4) >> 1, h + 2));
   MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&t), 2);
   HDWP batch = BeginDeferWindowPos(2);
   RECT r;
-  TabCtrl_GetItemRect(tabs, 1, &r);
+  TabCtrl_GetItemRect(m_tabs, 1, &r);
   if (batch != nullptr)
-    batch = DeferWindowPos(batch, actionCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
+    batch = DeferWindowPos(batch, m_actionCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
                            r.right - r.left - 4, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
-  TabCtrl_GetItemRect(tabs, 0, &r);
+  TabCtrl_GetItemRect(m_tabs, 0, &r);
   if (batch != nullptr)
-    batch = DeferWindowPos(batch, shortcutCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
+    batch = DeferWindowPos(batch, m_shortcutCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
                            r.right - r.left - 3, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
   if (batch != nullptr) EndDeferWindowPos(batch);
   RECT page = GetPageRect();
-  for (HWND child = GetWindow(tabs, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+  for (HWND child = GetWindow(m_tabs, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
     SetWindowPos(child, nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top,
                  SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  if (message == WM_SIZE) {
-    m_layout.OnMessage(Window(), message, wParam, lParam);
-    PlaceCombosAndPages();
-    return false;
-  }
   switch (message) {
     case WM_INITDIALOG:
       *result = OnInitDialog();
       m_layout.OnMessage(Window(), message, wParam, lParam);
       PlaceCombosAndPages();
       return true;
+    case WM_SIZE:
+      m_layout.OnMessage(Window(), message, wParam, lParam);
+      PlaceCombosAndPages();
+      return false;
     case WM_GETMINMAXINFO: {
       MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
       info->ptMinTrackSize.x = 360;
       info->ptMinTrackSize.y = 450;
       return true;
     }
+    case WM_MEASUREITEM:
+      if (wParam == IDC_MAIN_SHORTCUTCOMBO || wParam == IDC_MAIN_ACTIONCOMBO) {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kComboItemHeight;
+        *result = TRUE;
+        return true;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (wParam == IDC_MAIN_SHORTCUTCOMBO || wParam == IDC_MAIN_ACTIONCOMBO) {
+        DrawComboItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        *result = TRUE;
+        return true;
+      }
+      break;
     case WM_CLOSE:
       ShowWindow(Window(), SW_HIDE);
       return true;
@@ -168,19 +459,11 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       }
       return true;
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_MAIN_ABOUT:
-          ShowWindow(m_about.Window(), SW_RESTORE);
-          return true;
-        case IDC_MAIN_SETTINGS:
-          ShowWindow(m_settings.Window(), SW_RESTORE);
-          return true;
-        case IDC_MAIN_TOGGLED:
-          if (TambrelEngine* engine = TambrelEngine::Instance())
-            engine->SetToggled(IsDlgButtonChecked(Window(), IDC_MAIN_TOGGLED) != BST_CHECKED);
-          return true;
-      }
-      return false;
+      if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return true;
+      break;
+    case WM_NOTIFY:
+      if (OnNotify(reinterpret_cast<NMHDR*>(lParam), result)) return true;
+      break;
   }
-  return false;
+  return m_layout.OnMessage(Window(), message, wParam, lParam);
 }

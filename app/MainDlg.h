@@ -8,6 +8,7 @@
 #include "DialogLayout.h"
 #include "MainDialog.h"
 #include "MessageLoop.h"
+#include "PluginImageList.h"
 #include "SettingsDlg.h"
 
 class MainDlg : public Dialog, public MainDialog, public MessageFilter {
@@ -19,7 +20,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   HWND MainWindow() override { return Window(); }
   HWND AboutWindow() override { return m_about.Window(); }
   HWND SettingsWindow() override { return m_settings.Window(); }
-  HWND PageParent() override;
+  HWND PageParent() override { return m_tabs; }
   RECT GetPageRect() override;
   void SetTab(int tab, const char* text, int image) override;
   void ShowBindingTypes(int shortcutPluginId, int actionPluginId) override;
@@ -29,17 +30,35 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   // MessageFilter: plugin pages first, then the dialog's own keyboard navigation.
   bool PreTranslateMessage(MSG* msg) override;
 
+  // Rebuilds the binding list from the binding table, sorted by trigger text, and selects
+  // the row of the binding that was selected (or the row at its place).
+  void RefillBindings();
+  void FillTypeCombos();
+
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
   bool OnInitDialog();
   void OnDestroy();
+  bool OnCommand(int id, int code);
+  bool OnNotify(NMHDR* header, LRESULT* result);
+  void OnTypeChosen(bool shortcut);
+  void OnTabSwitched();
+  void OnNewBinding();
   void PlaceCombosAndPages();
+  void DrawComboItem(DRAWITEMSTRUCT* item);
+  int CurrentTab() const;
+  static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM);
 
   DialogLayout m_layout;
   AboutDlg m_about;
   SettingsDlg m_settings;
+  HWND m_list = nullptr;
+  HWND m_tabs = nullptr;
+  HWND m_shortcutCombo = nullptr;
+  HWND m_actionCombo = nullptr;
+  UniqueImageList m_images;
 };
 
 #endif

@@ -16,9 +16,7 @@
 
 static const char kOverlayClass[] = "DialogOverlayControl";
 
-// A plain container that dialog templates place as a control; the dialog that owns one
-// subclasses it. It paints nothing of its own.
-static void RegisterOverlayClass() {
+void RegisterOverlayClass() {
   WNDCLASSA overlay = {};
   overlay.style = CS_NOCLOSE;
   overlay.lpfnWndProc = DefWindowProcA;
@@ -48,9 +46,11 @@ static int Run(int showCommand) {
     // The main dialog window is gone; the engine's shut-down relies on no window of ours.
     engine.reset();
   }
-  UnregisterClassA(kOverlayClass, GetModuleHandleA(nullptr));
+  UnregisterOverlayClass();
   return result;
 }
+
+void UnregisterOverlayClass() { UnregisterClassA(kOverlayClass, GetModuleHandleA(nullptr)); }
 
 int RunTambrel(int showCommand) {
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // a failure is not fatal

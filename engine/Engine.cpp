@@ -16,6 +16,7 @@
 TambrelEngine* TambrelEngine::s_instance = nullptr;
 
 HookApi gHookApi = {AllocHookHeap, AllocHook, FreeHook, FreeHookHeap};
+LinkedPlugins gLinkedPlugins = {nullptr, nullptr};
 
 static const int kWhichMain = 0, kWhichAbout = 1, kWhichSettings = 2;
 
@@ -96,6 +97,11 @@ void TambrelEngine::ShutDown() {
 // --- Plugins ---------------------------------------------------------------------------
 
 void TambrelEngine::DiscoverPlugins() {
+  if (gLinkedPlugins.get != nullptr) {
+    Plugin** plugins = nullptr;
+    unsigned count = gLinkedPlugins.get(&plugins);
+    RegisterPlugins(plugins, count, gLinkedPlugins.file);
+  }
   char directory[MAX_PATH];
   DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
   if (length == 0 || length >= sizeof directory) directory[0] = '\0';

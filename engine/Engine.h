@@ -24,6 +24,15 @@ struct EngineOptions {
   std::string logFile = "tambrel.log";  // "logfile"
 };
 
+// Plugin objects linked into the running program rather than found as libraries: when set,
+// discovery registers them first, under the given file name. The tests drive the built-in
+// plugins in-process this way.
+struct LinkedPlugins {
+  unsigned (*get)(Plugin*** plugins);
+  const char* file;
+};
+extern LinkedPlugins gLinkedPlugins;
+
 class TambrelEngine final : public Engine {
  public:
   // Start-up. Afterwards either Instance() is this started engine, or start-up failed, the
@@ -76,6 +85,9 @@ class TambrelEngine final : public Engine {
   int PageShortcutPlugin() const { return m_pageShortcutPlugin; }
   int PageActionPlugin() const { return m_pageActionPlugin; }
   std::map<int, ActionRecord>& Actions() { return m_actions; }
+  // The role interfaces of a registered plugin; null for an unknown id.
+  ShortcutType* ShortcutOf(int pluginId);
+  ActionType* ActionOf(int pluginId);
   int NextActionId() const { return m_nextActionId; }
   int AddAction(const ActionRecord& record);  // under the next action id, which it returns
 
@@ -93,8 +105,6 @@ class TambrelEngine final : public Engine {
 
  private:
   bool Fail(const char* text);
-  ShortcutType* ShortcutOf(int pluginId);
-  ActionType* ActionOf(int pluginId);
   void RedrawMainDialog();
   void ShutDown();
   void RegisterPlugins(Plugin** plugins, unsigned count, const char* file);

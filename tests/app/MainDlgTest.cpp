@@ -1,0 +1,216 @@
+// The binding editor, driven in-process over the built-in plugins.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "ConfigFile.h"
+#include "PluginResources.h"
+#include "UiFixture.h"
+#include "resource.h"
+
+namespace {
+
+const std::string kThreeBindings = SequenceToCommand("np", "C:\\Windows\\notepad.exe") +
+                                   SequenceToCommand("Zz", "calc.exe") +
+                                   SequenceToCommand("AB", "C:\\tools\\ab.cmd");
+
+typedef UiTest MainDlgTest;
+
+TEST_F(MainDlgTest, OpensWithSortedRowsTheTypeBoxesAndNoBindingChosen) {
+  Start(kThreeBindings);
+  RECT window;
+  GetWindowRect(dialog->Window(), &window);
+  EXPECT_EQ(window.right - window.left, 360);
+  EXPECT_EQ(window.bottom - window.top, 450);
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_MAIN_DEBUGDUMP)));
+
+  // Shortcuts are stored upper-cased; rows sort byte-wise on them.
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 3);
+  EXPECT_EQ(RowText(0, 0), "AB");
+  EXPECT_EQ(RowText(0, 1), "ab.cmd");
+  EXPECT_EQ(RowText(1, 0), "NP");
+  EXPECT_EQ(RowText(1, 1), "notepad.exe");
+  EXPECT_EQ(RowText(2, 0), "ZZ");
+  EXPECT_EQ(RowText(2, 1), "calc.exe");
+  EXPECT_EQ(SelectedRow(), -1);
+
+  // Rows show their plugins' icons, addressed by plugin id.
+  LVITEMA item = {};
+  item.mask = LVIF_IMAGE;
+  item.iSubItem = 1;
+  SendMessageA(Item(IDC_MAIN_BINDINGS), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(item.iImage, engine->Actions().begin()->second.actionPluginId);
+
+  // Inserted at the top in registry order: the last registered plugin comes first.
+  HWND actions = Item(IDC_MAIN_ACTIONCOMBO);
+  ASSERT_EQ(SendMessageA(actions, CB_GETCOUNT, 0, 0), 3);
+  char text[64];
+  SendMessageA(actions, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Windows Action");
+  SendMessageA(actions, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Keyboard Macro");
+  EXPECT_EQ(SendMessageA(Item(IDC_MAIN_SHORTCUTCOMBO), CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "");
+  EXPECT_EQ(SendMessageA(actions, CB_GETITEMHEIGHT, 0, 0), 18);
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_MAIN_SHORTCUTCOMBO)) || !IsWindowVisible(dialog->Window()));
+  EXPECT_FALSE(GetWindowLongA(actions, GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(MainDlgTest, SelectingARowShowsItsPluginsAndPagesTabByTab) {
+  Start(kThreeBindings);
+  SelectRow(1);
+  EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "Sequence Shortcut");
+  EXPECT_EQ(ComboText(IDC_MAIN_ACTIONCOMBO), "Execute File");
+  char tab[64] = "";
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = tab;
+  item.cchTextMax = sizeof tab;
+  SendMessageA(Item(IDC_MAIN_TABS), TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(tab, "Execute File");
+
+  ASSERT_NE(PageItem(IDC_SEQUENCE_TEXT), nullptr);
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "NP");
+  EXPECT_EQ(PageItem(IDC_EXECUTE_COMMAND), nullptr);  // the action page is hidden
+
+  SelectTab(1);
+  ASSERT_NE(PageItem(IDC_EXECUTE_COMMAND), nullptr);
+  EXPECT_EQ(Text(PageItem(IDC_EXECUTE_COMMAND)), "C:\\Windows\\notepad.exe");
+  EXPECT_EQ(PageItem(IDC_SEQUENCE_TEXT), nullptr);
+  EXPECT_TRUE(GetWindowLongA(Item(IDC_MAIN_ACTIONCOMBO), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(GetWindowLongA(Item(IDC_MAIN_SHORTCUTCOMBO), GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(MainDlgTest, NewChooseTypeSaveCreatesABindingThatIsWritten) {
+  Start(kThreeBindings);
+  SelectRow(0);
+  Click(IDC_MAIN_NEW);
+  EXPECT_EQ(SelectedRow(), -1);
+  EXPECT_EQ(engine->SelectedAction(), 0);
+  EXPECT_EQ(ComboText(IDC_MAIN_ACTIONCOMBO), "");
+
+  ChooseInCombo(IDC_MAIN_SHORTCUTCOMBO, "Sequence Shortcut");
+  ASSERT_NE(PageItem(IDC_SEQUENCE_TEXT), nullptr);
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "QX");
+  SelectTab(1);
+  ChooseInCombo(IDC_MAIN_ACTIONCOMBO, "Execute File");
+  ASSERT_NE(PageItem(IDC_EXECUTE_COMMAND), nullptr);
+  SetWindowTextA(PageItem(IDC_EXECUTE_COMMAND), "C:\\bin\\qx.exe");
+  Click(IDC_MAIN_SAVE);
+
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 4);
+  EXPECT_EQ(RowText(2, 0), "QX");
+  EXPECT_EQ(RowText(2, 1), "qx.exe");
+  EXPECT_EQ(SelectedRow(), -1);  // the editor is on a new, empty binding again
+  EXPECT_EQ(engine->SelectedAction(), 0);
+
+  Stop();
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(written.find("QX</shortcut>"), std::string::npos) << written;
+  EXPECT_NE(written.find("<command>C:\\bin\\qx.exe</command>"), std::string::npos) << written;
+}
+
+TEST_F(MainDlgTest, SaveCopyAndDeleteKeepTheSelectionWhereAUserExpectsIt) {
+  Start(kThreeBindings);
+  SelectRow(1);  // NP
+  SelectTab(1);
+  SetWindowTextA(PageItem(IDC_EXECUTE_COMMAND), "C:\\Windows\\write.exe");
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(RowText(1, 1), "write.exe");
+  EXPECT_EQ(SelectedRow(), 1);
+
+  Click(IDC_MAIN_COPY);
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 4);
+  EXPECT_EQ(RowText(1, 0), "NP");
+  EXPECT_EQ(RowText(2, 0), "NP");
+  int copied = engine->SelectedAction();
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = SelectedRow();
+  SendMessageA(Item(IDC_MAIN_BINDINGS), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(item.lParam, copied);
+  EXPECT_LT(copied, engine->NextActionId() - 1);  // the original, not the copy
+
+  SelectRow(3);  // ZZ, the last row
+  Click(IDC_MAIN_DELETE);
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 3);
+  EXPECT_EQ(SelectedRow(), 2);  // the index lowered to the new last row
+  EXPECT_EQ(RowText(2, 0), "NP");
+
+  Click(IDC_MAIN_NEW);
+  Click(IDC_MAIN_SAVE);  // no plugins chosen: nothing changes
+  EXPECT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 3);
+}
+
+TEST_F(MainDlgTest, ToggledBoxFollowsTheEngine) {
+  Start("");
+  Click(IDC_MAIN_TOGGLED);
+  EXPECT_TRUE(engine->IsToggled());
+  EXPECT_EQ(IsDlgButtonChecked(dialog->Window(), IDC_MAIN_TOGGLED), BST_CHECKED);
+  engine->SetToggled(false);
+  EXPECT_EQ(IsDlgButtonChecked(dialog->Window(), IDC_MAIN_TOGGLED), BST_UNCHECKED);
+}
+
+TEST_F(MainDlgTest, ResizingKeepsTheBoxesOverTheTabsAndThePagesInside) {
+  Start(kThreeBindings);
+  SelectRow(0);
+  SetWindowPos(dialog->Window(), nullptr, 0, 0, 600, 620, SWP_NOMOVE | SWP_NOZORDER);
+  Pump();
+  HWND tabs = Item(IDC_MAIN_TABS);
+  for (int tab = 0; tab < 2; ++tab) {
+    RECT header, combo;
+    TabCtrl_GetItemRect(tabs, tab, &header);
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&header), 2);
+    GetWindowRect(Item(tab == 0 ? IDC_MAIN_SHORTCUTCOMBO : IDC_MAIN_ACTIONCOMBO), &combo);
+    EXPECT_GE(combo.left, header.left) << tab;
+    EXPECT_LE(combo.right, header.right) << tab;
+    EXPECT_GE(combo.top, header.top) << tab;
+  }
+  RECT page = dialog->GetPageRect();
+  HWND shown = GetParent(PageItem(IDC_SEQUENCE_TEXT));
+  ASSERT_NE(shown, nullptr);
+  RECT pageWindow;
+  GetWindowRect(shown, &pageWindow);
+  EXPECT_EQ(pageWindow.right - pageWindow.left, page.right - page.left);
+  EXPECT_EQ(pageWindow.bottom - pageWindow.top, page.bottom - page.top);
+  RECT list;
+  GetWindowRect(Item(IDC_MAIN_BINDINGS), &list);
+  EXPECT_GT(list.right - list.left, 500);
+
+  MINMAXINFO limits = {};
+  SendMessageA(dialog->Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, 360);
+  EXPECT_EQ(limits.ptMinTrackSize.y, 450);
+}
+
+TEST_F(MainDlgTest, WindowsHideAndTheLoopFiltersDoubleClicks) {
+  Start(kThreeBindings);
+  ShowWindow(dialog->Window(), SW_SHOW);
+  SendMessageA(dialog->Window(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(dialog->Window()));
+  EXPECT_TRUE(IsWindow(dialog->Window()));
+
+  Click(IDC_MAIN_ABOUT);
+  HWND about = dialog->AboutWindow();
+  EXPECT_TRUE(IsWindowVisible(about));
+  EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_VERSION)), "v2.01");
+  SendMessageA(about, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(IsWindowVisible(about));
+  Click(IDC_MAIN_SETTINGS);
+  EXPECT_TRUE(IsWindowVisible(dialog->SettingsWindow()));
+  SendMessageA(dialog->SettingsWindow(), WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(IsWindowVisible(dialog->SettingsWindow()));
+
+  MSG doubleClick = {Item(IDC_MAIN_BINDINGS), WM_LBUTTONDBLCLK, 0, 0, 0, {0, 0}};
+  EXPECT_TRUE(loop.Filter(&doubleClick));
+
+  // Hiding through the engine writes the configuration.
+  DeleteFileA(dir.File("conf.xml").c_str());
+  EXPECT_TRUE(engine->ShowDialog(0, false));
+  EXPECT_TRUE(FileExists(dir.File("conf.xml")));
+  EXPECT_FALSE(engine->IsDialogVisible(0));
+}
+
+}  // namespace
