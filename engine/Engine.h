@@ -63,6 +63,10 @@ class TambrelEngine final : public Engine {
   void WriteLog(int level, const char* text);
   void WriteLogFormat(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
+  // debug.txt in the working folder, replaced: options, key names, plugins and bindings,
+  // with each plugin's own debug text. Nothing is written when the file can't be opened.
+  void WriteDebugReport();
+
   // Plugins.
   void DiscoverPlugins();
   int FindPluginByGuid(const char* guid, bool create);

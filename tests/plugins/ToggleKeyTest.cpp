@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "Engine.h"
 #include "PluginResources.h"
+#include "TestSupport.h"
 #include "togglekey/ToggleKeyPlugin.h"
 
 namespace {
@@ -283,6 +285,29 @@ TEST_F(ToggleKeyPageWindow, ANewPageEndsAnUnfinishedCapture) {
   Open();
   EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
   EXPECT_FALSE(Send(plugin, 'A', 0x1E, WM_KEYUP));
+}
+
+TEST(ToggleKeyReport, NamesBothItsTypesAndItsKeyInTheEnginesDebugReport) {
+  TempWorkDir dir;
+  CapturedBoxes boxes;
+  WriteWholeFile(dir.File("conf.xml"),
+                 "<tambrel version=\"2.01\"><options><option name=\"hookactive\">no</option></options>"
+                 "<plugins/><actions/></tambrel>");
+  {
+    TambrelEngine engine;
+    ToggleKeyPlugin* plugin = new ToggleKeyPlugin;  // released by the engine
+    PluginRecord record = {};
+    CopyGuid(record.guid, plugin->GetGuid());
+    record.name = plugin->GetName();
+    record.types = plugin->GetTypes();
+    record.plugin = plugin;
+    engine.Registry().Add(record);
+    engine.WriteDebugReport();
+  }
+  EXPECT_NE(std::string::npos,
+            ReadWholeFile(dir.File("debug.txt"))
+                .find("\t\tPlugin types: Tambrel notify handler, Tambrel toggle handler\r\n"
+                      "\tPlugin debug info:\r\n\t\tKey 19 (virtual key code)\r\n\r\n"));
 }
 
 }  // namespace
