@@ -305,6 +305,9 @@ bool MainDlg::OnCommand(int id, int code) {
       if (engine != nullptr) engine->RemoveAction();
       RefillBindings();
       return true;
+    case IDC_MAIN_DEBUGDUMP:
+      if (engine != nullptr) engine->WriteDebugReport();
+      return true;
     case IDC_MAIN_TOGGLED:
       // Not an automatic box: the engine's SetToggled sets it.
       if (engine != nullptr) engine->SetToggled(IsDlgButtonChecked(Window(), IDC_MAIN_TOGGLED) != BST_CHECKED);

@@ -151,6 +151,10 @@ TEST_F(MainDlgTest, ToggledBoxFollowsTheEngine) {
   EXPECT_EQ(IsDlgButtonChecked(dialog->Window(), IDC_MAIN_TOGGLED), BST_CHECKED);
   engine->SetToggled(false);
   EXPECT_EQ(IsDlgButtonChecked(dialog->Window(), IDC_MAIN_TOGGLED), BST_UNCHECKED);
+
+  // The hidden button writes the report into the working folder.
+  Click(IDC_MAIN_DEBUGDUMP);
+  EXPECT_EQ(ReadWholeFile(dir.File("debug.txt")).find("Dumping debug information for Tambrel 2.01"), 0u);
 }
 
 TEST_F(MainDlgTest, ResizingKeepsTheBoxesOverTheTabsAndThePagesInside) {
