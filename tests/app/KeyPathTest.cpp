@@ -2,7 +2,11 @@
 // real keys from the X server while a window of the test's own holds the focus.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -51,12 +55,13 @@ class RealProgram : public ::testing::Test {
 
   // Starts the program with these bindings (and a quit plugin that ends it after quitAfter ms),
   // then focuses a window of the test's own. False with a reason when that cannot be done here.
-  bool Start(const std::string& actions, int quitAfter, std::string* why) {
+  bool Start(const std::string& actions, int quitAfter, std::string* why, const std::string& options = "") {
     *why = WhyNoXdotool(dir);
     if (!why->empty()) return false;
     WriteWholeFile(dir.File("quit-after.txt"), std::to_string(quitAfter));
     WriteWholeFile(dir.File("conf.xml"),
-                   "<tambrel version=\"2.01\"><options/><plugins/><actions>" + actions + "</actions></tambrel>");
+                   "<tambrel version=\"2.01\"><options>" + options + "</options><plugins/><actions>" + actions +
+                       "</actions></tambrel>");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string exe = ProgramFolder() + "\\tambrel.exe";
@@ -186,6 +191,83 @@ TEST_F(RealProgram, PauseF11ShowsAndHidesTheMainWindowAndPauseEscapeQuits) {
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
   EXPECT_TRUE(FileExists(dir.File("conf.xml")));  // written at the end
+}
+
+// A control of the program's main window, found through the page that hosts it.
+HWND PageControl(HWND mainWindow, int id) {
+  HWND tabs = GetDlgItem(mainWindow, 1025);
+  for (HWND page = GetWindow(tabs, GW_CHILD); page != nullptr; page = GetWindow(page, GW_HWNDNEXT))
+    if (HWND item = GetDlgItem(page, id)) return item;
+  return nullptr;
+}
+
+// Chooses a plugin in one of the main window's boxes as a click would, by its type name. The
+// item texts are read through the box's own text: WM_GETTEXT crosses processes.
+bool ChooseType(HWND mainWindow, int comboId, const char* name) {
+  HWND combo = GetDlgItem(mainWindow, comboId);
+  LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[64] = "";
+    SendMessageA(combo, CB_SETCURSEL, i, 0);
+    SendMessageA(combo, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));  // GetWindowText reads no other process's control
+    if (strcmp(text, name) != 0) continue;
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+  }
+  return false;
+}
+
+TEST_F(RealProgram, ABindingMadeInTheMainWindowFiresWithRealKeys) {
+  std::string marker = dir.File("made.txt");
+  std::string why;
+  if (!Start(Binding("NP", kExecuteGuid, "<command>notepad.exe</command>") +
+                 Binding("MM", kMacroGuid, "hello"),
+             60000, &why, "<option name=\"autoshow\">yes</option>"))
+    GTEST_SKIP() << why;
+  HWND main = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); },
+                        kTimeoutMs));
+  std::string output;
+  // Clicks into a control of the main window and types into it, as a user does.
+  auto typeInto = [&](HWND control, const char* text) {
+    RECT item;
+    GetWindowRect(control, &item);  // screen coordinates are the X root's
+    char script[256];
+    snprintf(script, sizeof script,
+             "w=$(xdotool search --name '^Tambrel$' | head -n 1)\n"
+             "xdotool windowfocus --sync \"$w\" mousemove %ld %ld click 1 sleep 0.3 type --delay 60 '%s'",
+             item.left + 8, (item.top + item.bottom) / 2, text);
+    return shell.Run(script, &output) == 0;
+  };
+
+  SendMessageA(main, WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1006)));
+  ASSERT_TRUE(ChooseType(main, 1010, "Sequence Shortcut"));
+  HWND shortcut = PageControl(main, 1001);
+  ASSERT_NE(shortcut, nullptr);
+  ASSERT_TRUE(typeInto(shortcut, "qx")) << output;
+  // The action tab: its header, then the box that sits on it.
+  HWND tabs = GetDlgItem(main, 1025);
+  SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
+  PumpFor(300);
+  ASSERT_TRUE(ChooseType(main, 1001, "Execute File"));
+  HWND command = PageControl(main, 1004);
+  ASSERT_NE(command, nullptr);
+  ASSERT_TRUE(typeInto(command, "cmd.exe")) << output;
+  SendMessageA(PageControl(main, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("/c echo made>made.txt"));
+  SendMessageA(PageControl(main, 1002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(dir.Path().c_str()));
+  SendMessageA(GetDlgItem(main, 1005), BM_CLICK, 0, 0);  // Save
+  EXPECT_EQ(SendMessageA(GetDlgItem(main, 1003), LVM_GETITEMCOUNT, 0, 0), 3);
+  SendMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(main));
+
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause q x");
+  EXPECT_TRUE(PumpUntil([&] { return FileExists(marker); }, kTimeoutMs)) << "the new binding did not run";
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(std::string::npos, written.find("QX</shortcut>")) << written;
+  EXPECT_NE(std::string::npos, written.find("<command>cmd.exe</command>")) << written;
 }
 
 }  // namespace
