@@ -238,7 +238,8 @@ bool TrayPlugin::WantsKeyEvents() {
 }
 
 bool TrayPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
-  if (m_enabled && m_toggled && message == WM_KEYUP) {
+  // F10 (the default settings key) alone arrives as a system key: its release is WM_SYSKEYUP.
+  if (m_enabled && m_toggled && (message == WM_KEYUP || message == WM_SYSKEYUP)) {
     static const int kOrder[KEY_COUNT] = {KEY_MAIN, KEY_ABOUT, KEY_SETTINGS, KEY_QUIT};
     for (int row : kOrder) {
       if (static_cast<int>(key->vkCode) != m_keys[row]) continue;

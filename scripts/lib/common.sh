@@ -229,17 +229,32 @@ take_screenshot() {
   rm -rf "$work"; mkdir -p "$work"
   cp "$bin/quitplugin.dll" "$work/"
   [ -f "$bin/tambrelplug.dll" ] && cp "$bin/tambrelplug.dll" "$work/"
-  echo 20000 >"$work/quit-after.txt"
+  echo 30000 >"$work/quit-after.txt"
   cp "$TOP/scripts/starter-conf.xml" "$work/conf.xml"
   # Inside a virtual desktop, so that windows get their frames and the taskbar shows.
   local program; program=$("$WINELOADER" winepath -w "$bin/tambrel.exe" 2>/dev/null)
   (cd "$work" && "$WINELOADER" explorer /desktop=Tambrel,1024x768 "$program" >/dev/null 2>&1 &)
   sleep 3
-  import -window root "$shots/main-window.png" 2>/dev/null
-  log "screenshot: build/artifacts/main-window.png"
+  local desktop; desktop=$(xdotool search --name "Tambrel - Wine desktop" 2>/dev/null | head -n 1)
+  if [ -n "$desktop" ]; then
+    # The main window with its first binding chosen (a click on the centred window's first row), the
+    # settings window (the tray's Tambrel key F10) and the about box (F1), each put away with
+    # Escape.
+    xdotool windowfocus --sync "$desktop" mousemove 390 250 click 1 2>/dev/null; sleep 1
+    import -window root "$shots/main-window.png" 2>/dev/null
+    xdotool key --delay 150 Pause F10 2>/dev/null; sleep 1.5
+    import -window root "$shots/settings.png" 2>/dev/null
+    xdotool key Escape 2>/dev/null; sleep 0.5
+    xdotool key --delay 150 Pause F1 2>/dev/null; sleep 1.5
+    import -window root "$shots/about.png" 2>/dev/null
+    xdotool key Escape 2>/dev/null; sleep 0.5
+    log "screenshots: build/artifacts/main-window.png, settings.png, about.png"
+  else
+    import -window root "$shots/main-window.png" 2>/dev/null
+    log "screenshot: build/artifacts/main-window.png"
+  fi
   # Toggled: the notice at the bottom right of the desktop; then a middle click on the tray
   # icon at the right end of the taskbar toggles back.
-  local desktop; desktop=$(xdotool search --name "Tambrel - Wine desktop" 2>/dev/null | head -n 1)
   if [ -n "$desktop" ]; then
     local green before=0 after=1 i
     green() { convert "$1" -crop 500x120+524+620 +repage -fill white -opaque '#00FF00' -fill black +opaque white -format '%[fx:mean]' info: 2>/dev/null || echo 0; }
