@@ -95,7 +95,11 @@ bool MainDlg::PreTranslateMessage(MSG* msg) {
     for (PluginRecord& record : engine->Registry())
       if (record.plugin->PreTranslateMessage(msg) != 0) return true;
   }
-  return Window() != nullptr && IsDialogMessageA(Window(), msg);
+  // Keyboard navigation (Tab, Enter, Esc) for each of the three modeless windows; a message
+  // of another window is left alone by IsDialogMessage.
+  for (HWND window : {Window(), m_about.Window(), m_settings.Window()})
+    if (window != nullptr && IsDialogMessageA(window, msg)) return true;
+  return false;
 }
 
 bool MainDlg::OnInitDialog() {

@@ -27,7 +27,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void ShowToggled(bool toggled) override;
   void RefreshSettings(bool withPlugin) override { m_settings.RefreshOptions(withPlugin); }
 
-  // MessageFilter: plugin pages first, then the dialog's own keyboard navigation.
+  // MessageFilter: plugin pages first, then the windows' own keyboard navigation.
   bool PreTranslateMessage(MSG* msg) override;
 
   // Rebuilds the binding list from the binding table, sorted by trigger text, and selects

@@ -200,11 +200,14 @@ TEST_F(MainDlgTest, WindowsHideAndTheLoopFiltersDoubleClicks) {
   HWND about = dialog->AboutWindow();
   EXPECT_TRUE(IsWindowVisible(about));
   EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_VERSION)), "v2.01");
-  SendMessageA(about, WM_COMMAND, IDCANCEL, 0);
+  // Esc through the loop, as the keyboard delivers it: the window's own navigation hides it.
+  PostMessageA(GetDlgItem(about, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
   EXPECT_FALSE(IsWindowVisible(about));
   Click(IDC_MAIN_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(dialog->SettingsWindow()));
-  SendMessageA(dialog->SettingsWindow(), WM_COMMAND, IDOK, 0);
+  PostMessageA(GetDlgItem(dialog->SettingsWindow(), IDOK), WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
   EXPECT_FALSE(IsWindowVisible(dialog->SettingsWindow()));
 
   MSG doubleClick = {Item(IDC_MAIN_BINDINGS), WM_LBUTTONDBLCLK, 0, 0, 0, {0, 0}};
