@@ -1,7 +1,11 @@
 #include "SettingsDlg.h"
 
+#include <commctrl.h>
+#include <commdlg.h>
+
 #include "Centre.h"
 #include "Engine.h"
+#include "PluginImageList.h"
 #include "resource.h"
 
 static const LayoutMapEntry kSettingsLayout[] = {
@@ -18,17 +22,222 @@ static const LayoutMapEntry kSettingsLayout[] = {
     {IDOK, LAYOUT_RIGHT | LAYOUT_BOTTOM},
 };
 
-SettingsDlg::SettingsDlg() : m_layout(IDD_SETTINGS, kSettingsLayout) {}
+// The mark of the type columns: MULTIPLICATION SIGN in the ANSI code page.
+static const char kMark[] = "\xD7";
 
-void SettingsDlg::RefreshOptions(bool /*withPlugin*/) {
+static void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+static bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+SettingsDlg::SettingsDlg() : m_layout(IDD_SETTINGS, kSettingsLayout), m_overlay(this, kOverlayMap) {}
+
+// A window still open is destroyed by Dialog without reaching this object: the filter goes here.
+SettingsDlg::~SettingsDlg() {
+  if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveFilter(this);
+}
+
+int SettingsDlg::PluginIdOfRow(int row) const {
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (m_list == nullptr || !SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  return static_cast<int>(item.lParam);
+}
+
+int SettingsDlg::SelectedPluginId() const {
+  if (m_list == nullptr) return 0;
+  int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+  return row >= 0 ? PluginIdOfRow(row) : 0;
+}
+
+RECT SettingsDlg::PageRect() const {
+  RECT rect = {0, 0, 0, 0};
+  if (m_overlay.Window() != nullptr) GetClientRect(m_overlay.Window(), &rect);
+  return rect;
+}
+
+void SettingsDlg::ShowPlugin(Plugin* plugin) {
+  Check(Window(), IDC_SETTINGS_PLUGINACTIVE, plugin->IsEnabled());
+  if (plugin->HasSettingsPage()) plugin->CreateSettingsPage(m_overlay.Window(), PageRect());
+  SetDlgItemTextA(Window(), IDC_SETTINGS_PLUGINGROUP, plugin->GetName());
+}
+
+void SettingsDlg::RefreshOptions(bool withPlugin) {
   TambrelEngine* engine = TambrelEngine::Instance();
   if (Window() == nullptr || engine == nullptr) return;
   const EngineOptions& options = engine->Options();
-  CheckDlgButton(Window(), IDC_SETTINGS_AUTOSHOW, options.autoShow ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(Window(), IDC_SETTINGS_HOOKACTIVE, options.hookActive ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(Window(), IDC_SETTINGS_ENGINEACTIVE, engine->IsActive() ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(Window(), IDC_SETTINGS_LOG, options.log ? BST_CHECKED : BST_UNCHECKED);
+  Check(Window(), IDC_SETTINGS_AUTOSHOW, options.autoShow);
+  Check(Window(), IDC_SETTINGS_HOOKACTIVE, options.hookActive);
+  Check(Window(), IDC_SETTINGS_ENGINEACTIVE, engine->IsActive());
+  Check(Window(), IDC_SETTINGS_LOG, options.log);
   SetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, options.logFile.c_str());
+  if (!withPlugin) return;
+  if (PluginRecord* record = engine->FindPlugin(SelectedPluginId())) ShowPlugin(record->plugin);
+}
+
+bool SettingsDlg::PreTranslateMessage(MSG* msg) {
+  // Keys only: IsDialogMessage dispatches whatever it is given, and other filters may still
+  // want the mouse messages of this window.
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return false;
+  HWND window = Window();
+  if (window == nullptr || (msg->hwnd != window && !IsChild(window, msg->hwnd))) return false;
+  if (m_overlay.Window() != nullptr && IsChild(m_overlay.Window(), msg->hwnd)) return false;
+  return IsDialogMessageA(window, msg) != FALSE;
+}
+
+void SettingsDlg::OnInitDialog() {
+  if (MessageLoop* loop = MessageLoop::Current()) loop->AddFilter(this);
+  SetWindowPos(Window(), nullptr, 0, 0, 350, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOnWorkArea(Window());
+  SetProgramIcons(Window());
+
+  HWND note = Item(IDC_SETTINGS_NOTE);
+  LOGFONTA font = {};
+  HFONT current = reinterpret_cast<HFONT>(SendMessageA(note, WM_GETFONT, 0, 0));
+  if (current != nullptr && GetObjectA(current, sizeof font, &font) == sizeof font) {
+    font.lfWeight = FW_BOLD;
+    m_boldFont.Reset(CreateFontIndirectA(&font));
+    if (m_boldFont) SendMessageA(note, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.Get()), FALSE);
+  }
+
+  m_overlay.Subclass(Item(IDC_SETTINGS_OVERLAY));
+
+  m_list = Item(IDC_SETTINGS_PLUGINS);
+  static const struct {
+    const char* heading;
+    int width;
+    int format;
+  } kColumns[] = {{"Plugin", 150, LVCFMT_LEFT}, {"AT", 30, LVCFMT_CENTER}, {"ST", 30, LVCFMT_CENTER},
+                  {"TB", 30, LVCFMT_CENTER},    {"GP", 30, LVCFMT_CENTER}, {"Module", 150, LVCFMT_LEFT}};
+  for (int i = 0; i < 6; ++i) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = kColumns[i].format;
+    column.cx = kColumns[i].width;
+    column.pszText = const_cast<char*>(kColumns[i].heading);
+    SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+  // Without LVS_SHAREIMAGELISTS the list owns the image list and destroys it with itself.
+  ListView_SetImageList(m_list, CreatePluginImageList(), LVSIL_SMALL);
+  FillPluginList();
+}
+
+void SettingsDlg::FillPluginList() {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  ListView_DeleteAllItems(m_list);
+  if (engine == nullptr) return;
+  HIMAGELIST images = ListView_GetImageList(m_list, LVSIL_SMALL);
+  for (PluginRecord& record : engine->Registry()) {
+    int id = engine->Registry().IdOf(record);
+    SetPluginImage(images, id, record.plugin->GetIcon());
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = ListView_GetItemCount(m_list);
+    item.pszText = const_cast<char*>(record.name);
+    item.iImage = id;
+    item.lParam = id;
+    // The list sorts by name: the row lands where the name belongs.
+    int row = static_cast<int>(SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) continue;
+    const char* texts[5] = {
+        (record.types & PLUGIN_ACTIONTYPE) ? kMark : "",
+        (record.types & PLUGIN_SHORTCUTTYPE) ? kMark : "",
+        (record.types & (PLUGIN_TOGGLEHANDLER | PLUGIN_NOTIFIER)) ? kMark : "",
+        (record.types & PLUGIN_GENERAL) ? kMark : "",
+        record.file,
+    };
+    for (int column = 1; column <= 5; ++column) {
+      LVITEMA sub = {};
+      sub.iSubItem = column;
+      sub.pszText = const_cast<char*>(texts[column - 1]);
+      SendMessageA(m_list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+    }
+  }
+  if (ListView_GetItemCount(m_list) > 0) ListView_SetItemState(m_list, 0, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void SettingsDlg::OnShowWindow(bool shown) {
+  RefreshOptions(false);
+  TambrelEngine* engine = TambrelEngine::Instance();
+  PluginRecord* record = engine != nullptr ? engine->FindPlugin(SelectedPluginId()) : nullptr;
+  if (record == nullptr) return;
+  if (shown)
+    ShowPlugin(record->plugin);
+  else if (record->plugin->HasSettingsPage())
+    record->plugin->DestroySettingsPage();
+}
+
+void SettingsDlg::OnItemChanged(const NMLISTVIEW* change) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (change->iItem != -1 && (change->uChanged & LVIF_STATE) && engine != nullptr) {
+    bool was = (change->uOldState & LVIS_SELECTED) != 0;
+    bool is = (change->uNewState & LVIS_SELECTED) != 0;
+    // The list reports the old row's deselection before the new row's selection, so one
+    // plugin's page is gone before the next one's is made.
+    if (PluginRecord* record = engine->FindPlugin(PluginIdOfRow(change->iItem))) {
+      if (was && !is && record->plugin->HasSettingsPage()) record->plugin->DestroySettingsPage();
+      if (!was && is) ShowPlugin(record->plugin);
+    }
+  }
+  RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void SettingsDlg::OnCheckBox(int id) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr) return;
+  bool checked = IsChecked(Window(), id);
+  switch (id) {
+    case IDC_SETTINGS_PLUGINACTIVE: {
+      PluginRecord* record = engine->FindPlugin(SelectedPluginId());
+      if (record == nullptr) {
+        // No plugin is chosen: the box has nothing to switch, so it does not seem to.
+        Check(Window(), id, !checked);
+        return;
+      }
+      // The registry's flag first: the hook and conf.xml follow it, and a plugin that
+      // switches the engine from SetEnabled (the tray) meets the new flag there.
+      record->active = checked;
+      record->plugin->SetEnabled(checked);
+      return;
+    }
+    case IDC_SETTINGS_LOG:
+      engine->Options().log = checked;
+      return;
+    case IDC_SETTINGS_ENGINEACTIVE:
+      engine->SetActive(checked);  // refreshes this dialog
+      return;
+    case IDC_SETTINGS_HOOKACTIVE:
+      engine->SetHookActive(checked);
+      return;
+    case IDC_SETTINGS_AUTOSHOW:
+      engine->Options().autoShow = checked;
+      return;
+  }
+}
+
+// The log controls stay disabled, so only the configuration file sets the log file; the
+// chooser is kept with them.
+void SettingsDlg::ChooseLogFile() {
+  char path[MAX_PATH] = "";
+  GetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, path, sizeof path);
+  OPENFILENAMEA chooser = {};
+  chooser.lStructSize = sizeof chooser;
+  chooser.hwndOwner = Window();
+  chooser.lpstrFilter = "Log Files\0*.log\0";
+  chooser.lpstrFile = path;
+  chooser.nMaxFile = sizeof path;
+  chooser.lpstrDefExt = "log";
+  chooser.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_DONTADDTORECENT;
+  if (GetSaveFileNameA(&chooser)) SetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, path);
+}
+
+bool SettingsDlg::OnContainedMessage(int mapId, HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+  if (mapId != kOverlayMap || message != WM_SIZE) return false;
+  // The plugin page fills the overlay whatever size the layout gives it.
+  int width = LOWORD(lParam), height = HIWORD(lParam);
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    SetWindowPos(child, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER);
+  *result = 0;
+  return true;
 }
 
 bool SettingsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -39,29 +248,54 @@ bool SettingsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 
 bool SettingsDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      *result = TRUE;
+      return true;
+    case WM_CLOSE:
+      ShowWindow(Window(), SW_HIDE);
+      return true;
     case WM_GETMINMAXINFO: {
       MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
       info->ptMinTrackSize.x = 450;
       info->ptMinTrackSize.y = 520;
       return true;
     }
-    case WM_INITDIALOG:
-      SetWindowPos(Window(), nullptr, 0, 0, 350, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      CentreOnWorkArea(Window());
-      SetProgramIcons(Window());
-      *result = TRUE;
-      return true;
-    case WM_CLOSE:
-      ShowWindow(Window(), SW_HIDE);
-      return true;
     case WM_SHOWWINDOW:
-      RefreshOptions(false);
+      OnShowWindow(wParam != FALSE);
       return false;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (HIWORD(wParam) != BN_CLICKED) return false;
+      if (id == IDOK || id == IDCANCEL) {  // the button, Enter and Esc
         ShowWindow(Window(), SW_HIDE);
         return true;
       }
+      if (id == IDC_SETTINGS_BROWSELOG) {
+        ChooseLogFile();
+        return true;
+      }
+      if (id >= IDC_SETTINGS_PLUGINACTIVE && id <= IDC_SETTINGS_AUTOSHOW) {
+        OnCheckBox(id);
+        return true;
+      }
+      return false;
+    }
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->idFrom != IDC_SETTINGS_PLUGINS || header->code != LVN_ITEMCHANGED) return false;
+      OnItemChanged(reinterpret_cast<const NMLISTVIEW*>(lParam));
+      *result = 0;
+      return true;
+    }
+    case WM_DESTROY:
+      // The page would go with its parent anyway; closed through its plugin, the plugin
+      // knows it is gone.
+      if (TambrelEngine* engine = TambrelEngine::Instance())
+        if (PluginRecord* record = engine->FindPlugin(SelectedPluginId()))
+          if (record->plugin->HasSettingsPage()) record->plugin->DestroySettingsPage();
+      if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveFilter(this);
+      m_list = nullptr;
       return false;
   }
   return false;

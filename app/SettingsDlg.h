@@ -1,21 +1,57 @@
-// The settings window: the engine's switches and the plugins. Closing it only hides it.
+// The settings window: the engine's switches and the plugins. Every change takes effect at
+// once; closing it only hides it.
 #ifndef TAMBREL_SETTINGSDLG_H
 #define TAMBREL_SETTINGSDLG_H
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "ContainedWindow.h"
 #include "Dialog.h"
 #include "DialogLayout.h"
+#include "MessageLoop.h"
+#include "UniqueHandle.h"
 
-class SettingsDlg : public Dialog {
+class Plugin;
+
+class SettingsDlg : public Dialog, public MessageFilter, private ContainedWindow::Owner {
  public:
   SettingsDlg();
+  ~SettingsDlg() override;
+  // Brings the switches up to date with the engine; with withPlugin also opens the selected
+  // plugin's page again (a plugin ignores the call while its page is open).
   void RefreshOptions(bool withPlugin);
+
+  // Keyboard navigation of the window (Tab, Enter, Esc) outside the plugin's page, whose
+  // plugin handles its own through the main dialog's filter.
+  bool PreTranslateMessage(MSG* msg) override;
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
+  enum { kOverlayMap = 1 };
+
   bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnContainedMessage(int mapId, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT* result) override;
+  void OnInitDialog();
+  void FillPluginList();
+  void OnShowWindow(bool shown);
+  void OnItemChanged(const NMLISTVIEW* change);
+  void OnCheckBox(int id);
+  void ChooseLogFile();
+  // The selected plugin's box, page and group caption.
+  void ShowPlugin(Plugin* plugin);
+  int PluginIdOfRow(int row) const;
+  int SelectedPluginId() const;
+  RECT PageRect() const;
+
   DialogLayout m_layout;
+  ContainedWindow m_overlay;
+  HWND m_list = nullptr;
+  UniqueFont m_boldFont;  // the note's; the static only borrows it
 };
 
 #endif
