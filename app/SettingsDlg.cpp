@@ -30,11 +30,6 @@ static bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, i
 
 SettingsDlg::SettingsDlg() : m_layout(IDD_SETTINGS, kSettingsLayout), m_overlay(this, kOverlayMap) {}
 
-// A window still open is destroyed by Dialog without reaching this object: the filter goes here.
-SettingsDlg::~SettingsDlg() {
-  if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveFilter(this);
-}
-
 int SettingsDlg::PluginIdOfRow(int row) const {
   LVITEMA item = {};
   item.mask = LVIF_PARAM;
@@ -74,18 +69,7 @@ void SettingsDlg::RefreshOptions(bool withPlugin) {
   if (PluginRecord* record = engine->FindPlugin(SelectedPluginId())) ShowPlugin(record->plugin);
 }
 
-bool SettingsDlg::PreTranslateMessage(MSG* msg) {
-  // Keys only: IsDialogMessage dispatches whatever it is given, and other filters may still
-  // want the mouse messages of this window.
-  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return false;
-  HWND window = Window();
-  if (window == nullptr || (msg->hwnd != window && !IsChild(window, msg->hwnd))) return false;
-  if (m_overlay.Window() != nullptr && IsChild(m_overlay.Window(), msg->hwnd)) return false;
-  return IsDialogMessageA(window, msg) != FALSE;
-}
-
 void SettingsDlg::OnInitDialog() {
-  if (MessageLoop* loop = MessageLoop::Current()) loop->AddFilter(this);
   SetWindowPos(Window(), nullptr, 0, 0, 350, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreOnWorkArea(Window());
   SetProgramIcons(Window());
@@ -294,7 +278,6 @@ bool SettingsDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
       if (TambrelEngine* engine = TambrelEngine::Instance())
         if (PluginRecord* record = engine->FindPlugin(SelectedPluginId()))
           if (record->plugin->HasSettingsPage()) record->plugin->DestroySettingsPage();
-      if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveFilter(this);
       m_list = nullptr;
       return false;
   }

@@ -10,22 +10,16 @@
 #include "ContainedWindow.h"
 #include "Dialog.h"
 #include "DialogLayout.h"
-#include "MessageLoop.h"
 #include "UniqueHandle.h"
 
 class Plugin;
 
-class SettingsDlg : public Dialog, public MessageFilter, private ContainedWindow::Owner {
+class SettingsDlg : public Dialog, private ContainedWindow::Owner {
  public:
   SettingsDlg();
-  ~SettingsDlg() override;
   // Brings the switches up to date with the engine; with withPlugin also opens the selected
   // plugin's page again (a plugin ignores the call while its page is open).
   void RefreshOptions(bool withPlugin);
-
-  // Keyboard navigation of the window (Tab, Enter, Esc) outside the plugin's page, whose
-  // plugin handles its own through the main dialog's filter.
-  bool PreTranslateMessage(MSG* msg) override;
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
