@@ -238,11 +238,12 @@ take_screenshot() {
   local desktop; desktop=$(xdotool search --name "Tambrel - Wine desktop" 2>/dev/null | head -n 1)
   if [ -n "$desktop" ]; then
     # The main window with its first binding chosen (a click on the centred window's first row), the
-    # settings window (the tray's Tambrel key F10) and the about box (F1), each put away with
+    # settings window (the tray's Tambrel key F10) with the toggle key's page and the about box (F1), each put away with
     # Escape.
     xdotool windowfocus --sync "$desktop" mousemove 390 250 click 1 2>/dev/null; sleep 1
     import -window root "$shots/main-window.png" 2>/dev/null
     xdotool key --delay 150 Pause F10 2>/dev/null; sleep 1.5
+    xdotool mousemove 357 326 click 1 2>/dev/null; sleep 1  # the toggle key's row: its page
     import -window root "$shots/settings.png" 2>/dev/null
     xdotool key Escape 2>/dev/null; sleep 0.5
     xdotool key --delay 150 Pause F1 2>/dev/null; sleep 1.5
