@@ -21,6 +21,18 @@ static std::string Convert(const char* text, UINT from, UINT to) {
 
 std::string AnsiToUtf8(const char* text) { return Convert(text, CP_ACP, CP_UTF8); }
 
+Utf8Text::Utf8Text(const char* text) : m_text("") {
+  if (text == nullptr) return;
+  const char* p = text;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
+  if (*p == '\0') {
+    m_text = text;
+  } else {
+    m_converted = AnsiToUtf8(text);
+    m_text = m_converted.c_str();
+  }
+}
+
 std::string Utf8ToAnsi(const xmlChar* text) {
   return Convert(reinterpret_cast<const char*>(text), CP_UTF8, CP_ACP);
 }
