@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,10 @@ static std::string SystemText(DWORD error) {
   return text;
 }
 
-// The whole file, read by its name in the system code page.
-static bool ReadConfigFile(const std::string& path, std::string* contents, std::string* error) {
+// The whole file, read by its name in the system code page. The buffer is not cleared
+// first: every byte of it is read.
+static bool ReadConfigFile(const std::string& path, std::unique_ptr<char[]>* contents, DWORD* length,
+                           std::string* error) {
   UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
@@ -47,9 +50,10 @@ static bool ReadConfigFile(const std::string& path, std::string* contents, std::
     *error = SystemText(GetLastError());
     return false;
   }
-  contents->resize(size.LowPart);
+  contents->reset(new char[size.LowPart]);
+  *length = size.LowPart;
   DWORD read = 0;
-  if (size.LowPart > 0 && (!ReadFile(file.Get(), &(*contents)[0], size.LowPart, &read, nullptr) ||
+  if (size.LowPart > 0 && (!ReadFile(file.Get(), contents->get(), size.LowPart, &read, nullptr) ||
                            read != size.LowPart)) {
     *error = SystemText(GetLastError());
     return false;
@@ -68,10 +72,12 @@ bool ConfigFile::Load() {
 
   // No network, no DTD loading, no entity substitution, no lifted limits: the file names
   // nothing else that gets read, and a hostile one stays bounded.
-  std::string contents, error;
+  std::string error;
+  std::unique_ptr<char[]> contents;
+  DWORD length = 0;
   xmlDocPtr doc = nullptr;
-  if (ReadConfigFile(path, &contents, &error)) {
-    doc = xmlCtxtReadMemory(context, contents.data(), static_cast<int>(contents.size()),
+  if (ReadConfigFile(path, &contents, &length, &error)) {
+    doc = xmlCtxtReadMemory(context, contents.get(), static_cast<int>(length),
                             AnsiToUtf8(path.c_str()).c_str(), nullptr,
                             XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (doc == nullptr) {
@@ -198,11 +204,16 @@ void ConfigFile::LoadPlugins(xmlNode* plugins) {
 
 // The plugin id named by the last element of one kind that has a plugin attribute.
 static int ResolvePlugin(TambrelEngine* engine, xmlNode* element, xmlNode** found) {
-  bool present = false;
-  std::string text = AttributeText(element, "plugin", &present);
-  if (!present) return -1;
   char guid[40];
-  CopyGuid(guid, text.c_str());
+  const xmlChar* value = PlainAttributeValue(element, "plugin");
+  if (value != nullptr && IsAscii(value)) {
+    CopyGuid(guid, reinterpret_cast<const char*>(value));  // reads the same in the code page
+  } else {
+    bool present = false;
+    std::string text = AttributeText(element, "plugin", &present);
+    if (!present) return -1;
+    CopyGuid(guid, text.c_str());
+  }
   *found = element;
   return engine->FindPluginByGuid(guid, true);
 }

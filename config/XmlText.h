@@ -25,9 +25,18 @@ class Utf8Text {
   const char* m_text;
 };
 
+// The content of node itself, as xmlNodeGetContent gives it; empty for null.
+std::string ContentText(const xmlNode* node);
+
 // The text of a node's first child, as the plugins and the reader take element values:
 // empty when there is no child or the child has no content.
 std::string FirstChildText(const xmlNode* node);
+
+bool IsAscii(const xmlChar* text);
+
+// The value of the attribute of that name where it is one text, the common case, read in
+// place; null otherwise (also when there is no such attribute).
+const xmlChar* PlainAttributeValue(const xmlNode* node, const char* name);
 
 // An attribute's value in the system code page; present tells whether it exists at all.
 std::string AttributeText(const xmlNode* node, const char* name, bool* present = nullptr);
