@@ -423,6 +423,17 @@ TEST(ConfigFile, BindingsWrittenAsTheWholeDocumentWouldBe) {
             "  </actions>\n",
             SavedBindings(engine, dir.File("conf.xml")));
 
+  // Declined after more than one piece went to the file already: the file is written anew.
+  for (int i = 0; i < 3000; ++i) engine.AddAction({id, id});
+  plugin.cdataId = engine.NextActionId() - 1;
+  ASSERT_TRUE(engine.Config().Save());
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  const std::string end = "<![CDATA[raw <x>]]></actiontype>\n    </action>\n  </actions>\n</tambrel>\n";
+  EXPECT_GT(written.size(), 300000u);
+  EXPECT_EQ(0u, written.find("<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\">\n"));
+  EXPECT_EQ(std::string::npos, written.find("<?xml", 1));
+  EXPECT_EQ(written.size() - end.size(), written.find(end));
+
   engine.Actions().clear();
   EXPECT_EQ("  <actions/>\n", SavedBindings(engine, dir.File("conf.xml")));
   EXPECT_TRUE(boxes.Boxes().empty());
