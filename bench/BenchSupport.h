@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <initializer_list>
 #include <string>
@@ -37,9 +38,12 @@ inline HHOOKHEAP __stdcall FakeHeap() { return reinterpret_cast<HHOOKHEAP>(1); }
 inline BOOLEAN __stdcall FakeFreeHook(HHOOKHEAP, DWORD) { return TRUE; }
 inline void __stdcall FakeFreeHeap(HHOOKHEAP) {}
 
-// The registry record discovery makes for a plugin object.
+// The registry record discovery makes for a plugin object of the plugin library. The file
+// name matters: a record without one is a missing plugin, whose data the engine keeps aside
+// and writes back as read.
 inline PluginRecord RecordOf(Plugin* plugin) {
   PluginRecord record = {};
+  strncpy(record.file, "tambrelplug.dll", sizeof record.file - 1);
   CopyGuid(record.guid, plugin->GetGuid());
   record.name = plugin->GetName();
   record.types = plugin->GetTypes();

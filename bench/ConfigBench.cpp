@@ -75,6 +75,23 @@ std::string Configuration() {
   return xml + "  </actions>\n</tambrel>\n";
 }
 
+// The written file holds every binding once, as loaded: a figure for a save that wrote
+// something else would mean nothing.
+bool WrittenAsLoaded(const std::string& path) {
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string text;
+  char chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+  fclose(file);
+  int commands = 0;
+  for (size_t at = text.find("<command>"); at != std::string::npos; at = text.find("<command>", at + 1))
+    ++commands;
+  return commands == kBindings && text.find("\">K00000</shortcut>") != std::string::npos &&
+         text.find("<command>C:\\Program Files\\Tool 9999\\tool.exe</command>") != std::string::npos;
+}
+
 void RegisterBuiltInPlugins(TambrelEngine* engine) {
   Plugin** plugins;
   unsigned count = GetBuiltInPlugins(&plugins);
@@ -140,7 +157,11 @@ int main() {
     double saveTime = Seconds() - saveBegan;
     if (saveTime < save) save = saveTime;
   }
-  delete engine;
+  delete engine;  // writes the file once more, as at shut-down
+  if (!WrittenAsLoaded(path)) {
+    fprintf(stderr, "the engine's save did not write the bindings as loaded\n");
+    return 1;
+  }
 
   printf("conf.xml with %d bindings (%.1f MB); saves and libxml2 alone best of %d\n\n", kBindings, text.size() / 1e6, kRounds);
   printf("%-34s %10s %14s %8s\n", "", "engine", "libxml2 alone", "ratio");

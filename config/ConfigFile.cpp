@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "../engine/Engine.h"
 #include "../engine/KeyNames.h"
 #include "../engine/Messages.h"
+#include "FormattedXml.h"
 #include "XmlText.h"
 
 static const double kConfigVersion = 2.01;
@@ -36,8 +38,10 @@ static std::string SystemText(DWORD error) {
   return text;
 }
 
-// The whole file, read by its name in the system code page.
-static bool ReadConfigFile(const std::string& path, std::string* contents, std::string* error) {
+// The whole file, read by its name in the system code page. The buffer is not cleared
+// first: every byte of it is read.
+static bool ReadConfigFile(const std::string& path, std::unique_ptr<char[]>* contents, DWORD* length,
+                           std::string* error) {
   UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
@@ -46,9 +50,10 @@ static bool ReadConfigFile(const std::string& path, std::string* contents, std::
     *error = SystemText(GetLastError());
     return false;
   }
-  contents->resize(size.LowPart);
+  contents->reset(new char[size.LowPart]);
+  *length = size.LowPart;
   DWORD read = 0;
-  if (size.LowPart > 0 && (!ReadFile(file.Get(), &(*contents)[0], size.LowPart, &read, nullptr) ||
+  if (size.LowPart > 0 && (!ReadFile(file.Get(), contents->get(), size.LowPart, &read, nullptr) ||
                            read != size.LowPart)) {
     *error = SystemText(GetLastError());
     return false;
@@ -67,10 +72,12 @@ bool ConfigFile::Load() {
 
   // No network, no DTD loading, no entity substitution, no lifted limits: the file names
   // nothing else that gets read, and a hostile one stays bounded.
-  std::string contents, error;
+  std::string error;
+  std::unique_ptr<char[]> contents;
+  DWORD length = 0;
   xmlDocPtr doc = nullptr;
-  if (ReadConfigFile(path, &contents, &error)) {
-    doc = xmlCtxtReadMemory(context, contents.data(), static_cast<int>(contents.size()),
+  if (ReadConfigFile(path, &contents, &length, &error)) {
+    doc = xmlCtxtReadMemory(context, contents.get(), static_cast<int>(length),
                             AnsiToUtf8(path.c_str()).c_str(), nullptr,
                             XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (doc == nullptr) {
@@ -197,11 +204,16 @@ void ConfigFile::LoadPlugins(xmlNode* plugins) {
 
 // The plugin id named by the last element of one kind that has a plugin attribute.
 static int ResolvePlugin(TambrelEngine* engine, xmlNode* element, xmlNode** found) {
-  bool present = false;
-  std::string text = AttributeText(element, "plugin", &present);
-  if (!present) return -1;
   char guid[40];
-  CopyGuid(guid, text.c_str());
+  const xmlChar* value = PlainAttributeValue(element, "plugin");
+  if (value != nullptr && IsAscii(value)) {
+    CopyGuid(guid, reinterpret_cast<const char*>(value));  // reads the same in the code page
+  } else {
+    bool present = false;
+    std::string text = AttributeText(element, "plugin", &present);
+    if (!present) return -1;
+    CopyGuid(guid, text.c_str());
+  }
   *found = element;
   return engine->FindPluginByGuid(guid, true);
 }
@@ -342,20 +354,52 @@ void ConfigFile::WriteKept(xmlNode* element, xmlNode* kept) {
 // --- Writing ---------------------------------------------------------------------------
 
 static void AddOption(xmlNode* options, const char* name, const char* value) {
-  xmlNode* option = xmlNewTextChild(options, nullptr, X("option"), X(AnsiToUtf8(value).c_str()));
+  xmlNode* option = xmlNewTextChild(options, nullptr, X("option"), Utf8Text(value).Get());
   xmlNewProp(option, X("name"), X(name));
 }
 
-xmlDocPtr ConfigFile::BuildDocument() {
-  xmlDocPtr doc = xmlNewDoc(X("1.0"));
-  xmlNode* root = xmlNewNode(nullptr, X("tambrel"));
-  xmlDocSetRootElement(doc, root);
+static std::string VersionText() {
   char version[16];
   snprintf(version, sizeof version, "%1.2f", kConfigVersion);
   size_t length = strlen(version);
   if (length > 0 && version[length - 1] == '0') version[length - 1] = '\0';
-  xmlNewProp(root, X("version"), X(version));
+  return version;
+}
 
+// Whether the element's only attribute is plugin, with the GUID text of the record: its first
+// 38 characters, as written.
+static bool HasPluginAttribute(const xmlNode* element, const PluginRecord& record) {
+  const xmlAttr* attr = element->properties;
+  if (attr == nullptr || attr->next != nullptr || attr->ns != nullptr || !xmlStrEqual(attr->name, X("plugin")))
+    return false;
+  const xmlNode* value = attr->children;
+  if (value == nullptr || value->next != nullptr || value->type != XML_TEXT_NODE || value->content == nullptr)
+    return false;
+  size_t length = strnlen(record.guid, 38);
+  const char* text = reinterpret_cast<const char*>(value->content);
+  return strncmp(text, record.guid, length) == 0 && text[length] == '\0';
+}
+
+static void SetPluginAttribute(xmlNode* element, const PluginRecord& record) {
+  if (HasPluginAttribute(element, record)) return;  // the element is used again
+  char guid[39];
+  size_t length = strnlen(record.guid, 38);
+  memcpy(guid, record.guid, length);
+  guid[length] = '\0';
+  xmlSetProp(element, X("plugin"), X(guid));
+}
+
+// A document with its root element, which holds the version.
+static xmlDocPtr NewDocument(bool names) {
+  xmlDocPtr doc = xmlNewDoc(X("1.0"));
+  if (names) doc->dict = xmlDictCreate();  // element names are kept once, not per node
+  xmlNode* root = xmlNewDocNode(doc, nullptr, X("tambrel"), nullptr);
+  xmlDocSetRootElement(doc, root);
+  xmlNewProp(root, X("version"), X(VersionText().c_str()));
+  return doc;
+}
+
+xmlNode* ConfigFile::AddOptions(xmlNode* root) {
   const EngineOptions& o = m_engine->Options();
   xmlNode* options = xmlNewChild(root, nullptr, X("options"), nullptr);
   AddOption(options, "log", m_engine->BoolToText(o.log));
@@ -366,11 +410,14 @@ xmlDocPtr ConfigFile::BuildDocument() {
   xmlNode* keys = xmlNewChild(options, nullptr, X("option"), nullptr);
   xmlNewProp(keys, X("name"), X("keys"));
   for (const KeyInfo& key : m_engine->Keys()) {
-    xmlNode* element = xmlNewTextChild(keys, nullptr, X("key"), X(AnsiToUtf8(key.text).c_str()));
+    xmlNode* element = xmlNewTextChild(keys, nullptr, X("key"), Utf8Text(key.text).Get());
     xmlNewProp(element, X("code"), X(std::to_string(key.vk).c_str()));
-    xmlNewProp(element, X("name"), X(AnsiToUtf8(key.name).c_str()));
+    xmlNewProp(element, X("name"), Utf8Text(key.name).Get());
   }
+  return options;
+}
 
+xmlNode* ConfigFile::AddPlugins(xmlNode* root) {
   xmlNode* plugins = xmlNewChild(root, nullptr, X("plugins"), nullptr);
   for (PluginRecord& record : m_engine->Registry()) {
     xmlNode* element = xmlNewChild(plugins, nullptr, X("plugin"), nullptr);
@@ -383,75 +430,209 @@ xmlDocPtr ConfigFile::BuildDocument() {
     }
     record.plugin->SaveSettings(element);
   }
+  return plugins;
+}
 
+// One side of a binding: what was kept for a missing plugin, then what the plugin adds.
+void ConfigFile::SaveSide(int actionId, Side side, PluginRecord* record, xmlNode* element) {
+  if (IsMissing(m_engine->Registry().IdOf(*record))) {
+    auto kept = m_keptActionData.find(std::make_pair(actionId, side));
+    if (kept != m_keptActionData.end()) WriteKept(element, kept->second);
+  }
+  if (side == kShortcut)
+    record->plugin->GetShortcutType()->Save(actionId, element);
+  else
+    record->plugin->GetActionType()->Save(actionId, element);
+}
+
+xmlDocPtr ConfigFile::BuildDocument() {
+  xmlDocPtr doc = NewDocument(false);
+  xmlNode* root = xmlDocGetRootElement(doc);
+  AddOptions(root);
+  AddPlugins(root);
   xmlNode* actions = xmlNewChild(root, nullptr, X("actions"), nullptr);
   for (auto& entry : m_engine->Actions()) {
-    int id = entry.first;
+    PluginRecord* shortcut = m_engine->FindPlugin(entry.second.shortcutPluginId);
+    PluginRecord* action = m_engine->FindPlugin(entry.second.actionPluginId);
     // Both sides always name registry records; a binding that does not is never written.
-    if (m_engine->FindPlugin(entry.second.shortcutPluginId) == nullptr ||
-        m_engine->FindPlugin(entry.second.actionPluginId) == nullptr)
-      continue;
-    xmlNode* action = xmlNewChild(actions, nullptr, X("action"), nullptr);
-    const struct {
-      const char* element;
-      int pluginId;
-      Side side;
-    } sides[] = {{"shortcut", entry.second.shortcutPluginId, kShortcut},
-                 {"actiontype", entry.second.actionPluginId, kAction}};
-    for (const auto& s : sides) {
-      PluginRecord* record = m_engine->FindPlugin(s.pluginId);
-      xmlNode* element = xmlNewChild(action, nullptr, X(s.element), nullptr);
-      xmlNewProp(element, X("plugin"), X(std::string(record->guid, strnlen(record->guid, 38)).c_str()));
-      if (IsMissing(s.pluginId)) {
-        auto kept = m_keptActionData.find(std::make_pair(id, s.side));
-        if (kept != m_keptActionData.end()) WriteKept(element, kept->second);
-      }
-      if (s.side == kShortcut)
-        record->plugin->GetShortcutType()->Save(id, element);
-      else
-        record->plugin->GetActionType()->Save(id, element);
-    }
+    if (shortcut == nullptr || action == nullptr) continue;
+    xmlNode* element = xmlNewChild(actions, nullptr, X("action"), nullptr);
+    xmlNode* side = xmlNewChild(element, nullptr, X("shortcut"), nullptr);
+    SetPluginAttribute(side, *shortcut);
+    SaveSide(entry.first, kShortcut, shortcut, side);
+    side = xmlNewChild(element, nullptr, X("actiontype"), nullptr);
+    SetPluginAttribute(side, *action);
+    SaveSide(entry.first, kAction, action, side);
   }
   return doc;
 }
 
-// Writes the whole text beside the target, flushes it, then puts it in the target's place.
-// Any failure leaves the target as it was.
-static bool ReplaceFileContents(const std::string& path, const char* data, size_t size) {
-  std::string temporary = path + ".new";
-  {
-    UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) &&
-              written == size && FlushFileBuffers(file.Get());
-    if (!ok) {
-      file.Reset();
-      DeleteFileA(temporary.c_str());
-      return false;
+// The new file beside the target: written, flushed, then put in the target's place. Until
+// then any failure leaves the target as it was, and the new file goes again.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& path)
+      : m_path(path),
+        m_temporary(path + ".new"),
+        m_file(CreateFileA(m_temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr)),
+        m_failed(!m_file) {}
+  ~ReplacementFile() {
+    if (m_file) {
+      m_file.Reset();
+      DeleteFileA(m_temporary.c_str());
     }
   }
-  bool replaced;
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-    replaced = ReplaceFileA(path.c_str(), temporary.c_str(), (path + ".bak").c_str(),
-                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-  else
-    replaced = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
-  if (!replaced) DeleteFileA(temporary.c_str());
-  return replaced;
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  bool Failed() const { return m_failed; }
+  void Fail() { m_failed = true; }
+  void Write(const char* data, size_t size) {
+    DWORD written = 0;
+    if (!m_failed && size > 0)
+      m_failed = !WriteFile(m_file.Get(), data, static_cast<DWORD>(size), &written, nullptr) ||
+                 written != size;
+  }
+  void Rewind() {
+    if (!m_failed)
+      m_failed = SetFilePointer(m_file.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+                 !SetEndOfFile(m_file.Get());
+  }
+  bool Commit() {
+    if (m_failed || !FlushFileBuffers(m_file.Get())) return false;
+    m_file.Reset();
+    bool replaced;
+    if (GetFileAttributesA(m_path.c_str()) != INVALID_FILE_ATTRIBUTES)
+      replaced = ReplaceFileA(m_path.c_str(), m_temporary.c_str(), (m_path + ".bak").c_str(),
+                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    else
+      replaced = MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!replaced) DeleteFileA(m_temporary.c_str());
+    return replaced;
+  }
+
+ private:
+  std::string m_path, m_temporary;
+  UniqueFile m_file;
+  bool m_failed;
+};
+
+namespace {
+
+struct DocumentOwner {
+  xmlDocPtr doc;
+  ~DocumentOwner() { xmlFreeDoc(doc); }
+};
+
+const size_t kWriteChunk = 64 * 1024;
+
+// The element of one side of the binding as the writer made it: its name and its plugin
+// attribute alone, under the binding's element. The plugin added children only.
+bool SideAsMade(const xmlNode* side, const xmlNode* action, const char* name, const PluginRecord& record) {
+  return side->parent == action && side->ns == nullptr && side->nsDef == nullptr &&
+         xmlStrEqual(side->name, X(name)) && HasPluginAttribute(side, record);
+}
+
+void ClearChildren(xmlNode* element) {
+  xmlFreeNodeList(element->children);
+  element->children = element->last = nullptr;
+}
+
+}  // namespace
+
+// The whole document at once, as libxml2 writes it.
+void ConfigFile::WriteDocument(ReplacementFile* file) {
+  DocumentOwner owner{BuildDocument()};
+  xmlChar* text = nullptr;
+  int size = 0;
+  xmlDocDumpFormatMemory(owner.doc, &text, &size, 1);
+  if (text == nullptr) {
+    file->Fail();
+    return;
+  }
+  file->Write(reinterpret_cast<char*>(text), static_cast<size_t>(size));
+  xmlFree(text);
+}
+
+// The same bytes as WriteDocument without the whole tree: options and plugins are built and
+// written, then each binding in turn in one action element that is used again, so that a
+// binding costs only the nodes its plugins add. False when a plugin's data is more than the
+// formatted writer knows, or a plugin changed the tree beyond adding children to its element:
+// what was written then counts for nothing, and the file is written whole.
+bool ConfigFile::WriteStreamed(ReplacementFile* file) {
+  if (!FormattingIsDefault()) return false;
+  DocumentOwner owner{NewDocument(true)};
+  xmlNode* root = xmlDocGetRootElement(owner.doc);
+  xmlNode* options = AddOptions(root);
+  xmlNode* plugins = AddPlugins(root);
+  if (root->children != options || options->next != plugins || plugins->next != nullptr ||
+      root->properties == nullptr || root->properties->next != nullptr)
+    return false;
+  std::string out = "<?xml version=\"1.0\"?>\n<tambrel version=\"" + VersionText() + "\">\n";
+  out.reserve(kWriteChunk + kWriteChunk / 2);
+  for (xmlNode* part : {options, plugins}) {
+    out += "  ";
+    if (!AppendFormatted(&out, part, 1)) return false;
+    out += '\n';
+    xmlUnlinkNode(part);
+    xmlFreeNode(part);
+  }
+
+  xmlNode* actions = xmlNewChild(root, nullptr, X("actions"), nullptr);
+  xmlNode* action = xmlNewChild(actions, nullptr, X("action"), nullptr);
+  xmlNode* shortcut = xmlNewChild(action, nullptr, X("shortcut"), nullptr);
+  xmlNode* actionType = xmlNewDocNode(owner.doc, nullptr, X("actiontype"), nullptr);
+  bool any = false;
+  for (auto& entry : m_engine->Actions()) {
+    PluginRecord* shortcutRecord = m_engine->FindPlugin(entry.second.shortcutPluginId);
+    PluginRecord* actionRecord = m_engine->FindPlugin(entry.second.actionPluginId);
+    if (shortcutRecord == nullptr || actionRecord == nullptr) continue;
+    // The action side joins after the shortcut side is saved, as in the whole document.
+    SetPluginAttribute(shortcut, *shortcutRecord);
+    SaveSide(entry.first, kShortcut, shortcutRecord, shortcut);
+    xmlAddChild(action, actionType);
+    SetPluginAttribute(actionType, *actionRecord);
+    SaveSide(entry.first, kAction, actionRecord, actionType);
+    bool asMade = actions->children == action && action->next == nullptr &&
+                  action->properties == nullptr && action->nsDef == nullptr &&
+                  action->children == shortcut && shortcut->next == actionType &&
+                  actionType->next == nullptr && SideAsMade(shortcut, action, "shortcut", *shortcutRecord) &&
+                  SideAsMade(actionType, action, "actiontype", *actionRecord);
+    if (!asMade) {
+      if (actionType->parent == nullptr) xmlFreeNode(actionType);  // the tree holds it otherwise
+      return false;
+    }
+    if (!any) out += "  <actions>\n";
+    any = true;
+    out += "    ";
+    if (!AppendFormatted(&out, action, 2)) return false;
+    out += '\n';
+    ClearChildren(shortcut);
+    ClearChildren(actionType);
+    xmlUnlinkNode(actionType);
+    if (out.size() >= kWriteChunk) {
+      file->Write(out.data(), out.size());
+      out.clear();
+      if (file->Failed()) break;
+    }
+  }
+  if (actionType->parent == nullptr) xmlFreeNode(actionType);
+  out += any ? "  </actions>\n</tambrel>\n" : "  <actions/>\n</tambrel>\n";
+  file->Write(out.data(), out.size());
+  return true;
 }
 
 bool ConfigFile::Save() {
-  xmlDocPtr doc = BuildDocument();
-  xmlChar* text = nullptr;
-  int size = 0;
-  xmlDocDumpFormatMemory(doc, &text, &size, 1);
-  bool written = text != nullptr &&
-                 ReplaceFileContents(m_engine->ConfigPath(), reinterpret_cast<char*>(text),
-                                     static_cast<size_t>(size));
-  xmlFree(text);
-  xmlFreeDoc(doc);
+  bool written;
+  {
+    ReplacementFile file(m_engine->ConfigPath());
+    if (!file.Failed() && !WriteStreamed(&file)) {
+      file.Rewind();
+      WriteDocument(&file);
+    }
+    written = file.Commit();
+  }
   if (!written) ReportError("Error writing configuration file!");
   return written;
 }

@@ -8,7 +8,9 @@
 #include <map>
 #include <utility>
 
+class ReplacementFile;
 class TambrelEngine;
+struct PluginRecord;
 
 class ConfigFile {
  public:
@@ -36,7 +38,12 @@ class ConfigFile {
   void LoadActionsVersion20(xmlNode* actions);
   void Keep(xmlNode** slot, xmlNode* children);
   void KeepForAction(int actionId, Side side, xmlNode* children);
+  xmlNode* AddOptions(xmlNode* root);
+  xmlNode* AddPlugins(xmlNode* root);
+  void SaveSide(int actionId, Side side, PluginRecord* record, xmlNode* element);
   xmlDocPtr BuildDocument();
+  void WriteDocument(ReplacementFile* file);
+  bool WriteStreamed(ReplacementFile* file);
   bool IsMissing(int pluginId);
   void WriteKept(xmlNode* element, xmlNode* kept);
 

@@ -7,17 +7,13 @@ xmlNode* FindElementWithChild(xmlNode* node, const char* name) {
 }
 
 std::string NodeText(const xmlNode* node) {
-  if (node == nullptr) return std::string();  // an empty element has no child at all
-  xmlChar* content = xmlNodeGetContent(node);
-  std::string text = Utf8ToAnsi(content);
-  xmlFree(content);
-  return text;
+  return ContentText(node);  // an empty element has no child at all: empty text
 }
 
 void AddTextChild(xmlNode* parent, const char* name, const std::string& text) {
-  xmlNewTextChild(parent, nullptr, X(name), X(AnsiToUtf8(text.c_str()).c_str()));
+  xmlNewTextChild(parent, nullptr, X(name), Utf8Text(text.c_str()).Get());
 }
 
-void AddContent(xmlNode* element, const std::string& text) {
-  xmlNodeAddContent(element, X(AnsiToUtf8(text.c_str()).c_str()));
+void AddContent(xmlNode* element, const char* text) {
+  xmlNodeAddContent(element, Utf8Text(text).Get());
 }

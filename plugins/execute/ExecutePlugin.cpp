@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <utility>
+
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
@@ -99,7 +101,7 @@ void ExecutePlugin::Load(int actionId, xmlNode* firstChild) {
       record.dir = NodeText(node->children);
     }
   }
-  if (hasCommand) m_data[actionId] = record;  // without a command the binding has no data
+  if (hasCommand) m_data[actionId] = std::move(record);  // without a command the binding has no data
 }
 
 void ExecutePlugin::Save(int actionId, xmlNode* element) {

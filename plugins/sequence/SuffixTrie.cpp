@@ -1,31 +1,59 @@
 #include "SuffixTrie.h"
 
+#include <limits.h>
 #include <string.h>
-
-#include <algorithm>
 
 SuffixTrie::SuffixTrie() { Clear(); }
 
 void SuffixTrie::Clear() {
-  m_nodes.clear();
-  m_free.clear();
-  NewNode();
+  m_nodes.assign(1, Node());
+  memset(m_rootChild, 0, sizeof m_rootChild);
+  m_free = 0;
+  m_freeCount = 0;
+  m_more.clear();
 }
 
-uint32_t SuffixTrie::NewNode() {
-  uint32_t index;
-  if (!m_free.empty()) {
-    index = m_free.back();
-    m_free.pop_back();
+uint32_t SuffixTrie::Child(uint32_t node, int c) const {
+  if (node == 0) return m_rootChild[c];
+  for (uint32_t at = m_nodes[node].firstChild; at != 0; at = m_nodes[at].nextSibling) {
+    int here = m_nodes[at].character;
+    if (here >= c) return here == c ? at : 0;
+  }
+  return 0;
+}
+
+uint32_t SuffixTrie::AddChild(uint32_t parent, int c) {
+  uint32_t fresh;
+  if (m_free != 0) {
+    fresh = m_free;
+    m_free = m_nodes[fresh].nextSibling;
+    --m_freeCount;
   } else {
-    index = static_cast<uint32_t>(m_nodes.size());
+    fresh = static_cast<uint32_t>(m_nodes.size());
     m_nodes.emplace_back();
   }
-  Node& node = m_nodes[index];
-  memset(node.child, 0, sizeof node.child);
-  node.best = 0;
-  node.actions.clear();
-  return index;
+  Node& node = m_nodes[fresh];
+  node = Node();
+  node.character = static_cast<uint8_t>(c);
+  if (parent == 0) {
+    m_rootChild[c] = fresh;
+    return fresh;
+  }
+  uint32_t* link = &m_nodes[parent].firstChild;
+  while (*link != 0 && m_nodes[*link].character < c) link = &m_nodes[*link].nextSibling;
+  node.nextSibling = *link;
+  *link = fresh;
+  return fresh;
+}
+
+void SuffixTrie::Unlink(uint32_t parent, uint32_t child) {
+  if (parent == 0) {
+    m_rootChild[m_nodes[child].character] = 0;
+    return;
+  }
+  uint32_t* link = &m_nodes[parent].firstChild;
+  while (*link != child) link = &m_nodes[*link].nextSibling;
+  *link = m_nodes[child].nextSibling;
 }
 
 void SuffixTrie::Add(const char* text, size_t length, int actionId) {
@@ -33,58 +61,66 @@ void SuffixTrie::Add(const char* text, size_t length, int actionId) {
   for (size_t i = length; i-- > 0;) {
     int c = AlphabetIndex(static_cast<unsigned char>(text[i]));
     if (c < 0) return;  // not normalised: such a text can never be typed
-    if (m_nodes[at].child[c] == 0) {
-      uint32_t fresh = NewNode();  // may move m_nodes
-      m_nodes[at].child[c] = fresh;
-    }
-    at = m_nodes[at].child[c];
+    uint32_t next = Child(at, c);
+    at = next != 0 ? next : AddChild(at, c);
   }
-  std::vector<int>& actions = m_nodes[at].actions;
-  actions.insert(std::lower_bound(actions.begin(), actions.end(), actionId), actionId);
-  m_nodes[at].best = actions.front();
+  Node& node = m_nodes[at];
+  if (!node.ends) {
+    node.ends = 1;
+    node.best = actionId;
+  } else if (actionId < node.best) {
+    m_more.emplace(at, node.best);
+    node.best = actionId;
+  } else {
+    m_more.emplace(at, actionId);
+  }
 }
 
 void SuffixTrie::Remove(const char* text, size_t length, int actionId) {
   uint32_t path[kMaxShortcut + 2];
-  int edge[kMaxShortcut + 2];
   size_t depth = 0;
   uint32_t at = 0;
   path[0] = 0;
   for (size_t i = length; i-- > 0;) {
     int c = AlphabetIndex(static_cast<unsigned char>(text[i]));
-    if (c < 0 || depth > kMaxShortcut || m_nodes[at].child[c] == 0) return;
-    edge[depth] = c;
-    at = m_nodes[at].child[c];
+    if (c < 0 || depth > kMaxShortcut || (at = Child(at, c)) == 0) return;
     path[++depth] = at;
   }
-  std::vector<int>& actions = m_nodes[at].actions;
-  auto it = std::lower_bound(actions.begin(), actions.end(), actionId);
-  if (it == actions.end() || *it != actionId) return;
-  actions.erase(it);
-  if (!actions.empty()) m_nodes[at].best = actions.front();
+  Node& node = m_nodes[at];
+  if (!node.ends) return;
+  if (node.best == actionId) {
+    auto next = m_more.lower_bound(std::make_pair(at, INT_MIN));
+    if (next != m_more.end() && next->first == at) {
+      node.best = next->second;
+      m_more.erase(next);
+    } else {
+      node.ends = 0;
+    }
+  } else {
+    auto it = m_more.find(std::make_pair(at, actionId));
+    if (it == m_more.end()) return;
+    m_more.erase(it);
+  }
   // Prune the branch that now leads nowhere, so that removed shortcuts cost nothing.
   for (; depth > 0; --depth) {
-    Node& node = m_nodes[path[depth]];
-    if (!node.actions.empty()) break;
-    bool leaf = true;
-    for (uint32_t child : node.child)
-      if (child != 0) leaf = false;
-    if (!leaf) break;
-    m_nodes[path[depth - 1]].child[edge[depth - 1]] = 0;
-    std::vector<int>().swap(node.actions);
-    m_free.push_back(path[depth]);
+    uint32_t index = path[depth];
+    if (m_nodes[index].ends || m_nodes[index].firstChild != 0) break;
+    Unlink(path[depth - 1], index);
+    m_nodes[index].nextSibling = m_free;
+    m_free = index;
+    ++m_freeCount;
   }
 }
 
 bool SuffixTrie::Match(const char* typed, size_t length, int* actionId) const {
-  const Node* found = m_nodes[0].actions.empty() ? nullptr : &m_nodes[0];
+  const Node* found = m_nodes[0].ends ? &m_nodes[0] : nullptr;
   uint32_t at = 0;
   for (size_t i = length; i-- > 0;) {
     int c = AlphabetIndex(static_cast<unsigned char>(typed[i]));
     if (c < 0) break;
-    at = m_nodes[at].child[c];
+    at = Child(at, c);
     if (at == 0) break;
-    if (!m_nodes[at].actions.empty()) found = &m_nodes[at];  // deeper is longer
+    if (m_nodes[at].ends) found = &m_nodes[at];  // deeper is longer
   }
   if (found == nullptr) return false;
   *actionId = found->best;

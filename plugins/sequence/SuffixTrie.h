@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "ShortcutText.h"
@@ -22,22 +24,33 @@ class SuffixTrie {
 
   // The binding to run for the typed text: the longest shortcut that ends it, and of several
   // bindings with that shortcut the lowest action id. False when none ends it. Allocates
-  // nothing.
+  // nothing; each step looks at no more children than the alphabet has letters.
   bool Match(const char* typed, size_t length, int* actionId) const;
 
-  size_t NodeCount() const { return m_nodes.size() - m_free.size(); }
+  size_t NodeCount() const { return m_nodes.size() - m_freeCount; }
 
  private:
+  // 16 bytes: a node has no table of children, but its children form a list in alphabet
+  // order. Tens of thousands of shortcuts are a few nodes each, mostly with one child.
   struct Node {
-    uint32_t child[kAlphabetSize];  // 0: none (the root is never a child)
-    int best;                       // lowest action id ending here, valid when count > 0
-    std::vector<int> actions;       // the action ids ending here, ascending
+    uint32_t firstChild;   // 0: none (the root is never a child)
+    uint32_t nextSibling;  // 0: none; in the free list, the next free node
+    int best;              // the lowest action id ending here, when ends is set
+    uint8_t character;     // alphabet index of the edge from the parent
+    uint8_t ends;          // some action id ends here
   };
 
-  uint32_t NewNode();
+  uint32_t Child(uint32_t node, int c) const;
+  uint32_t AddChild(uint32_t parent, int c);  // may move m_nodes
+  void Unlink(uint32_t parent, uint32_t child);
 
-  std::vector<Node> m_nodes;  // [0] is the root: the empty shortcut
-  std::vector<uint32_t> m_free;
+  std::vector<Node> m_nodes;        // [0] is the root: the empty shortcut
+  uint32_t m_rootChild[kAlphabetSize];  // the root has most children: a table of them
+  uint32_t m_free = 0;              // first node of the free list, 0 when empty
+  size_t m_freeCount = 0;
+  // The other action ids ending at a node (node index, action id), for the rare bindings
+  // that share a shortcut; best is never among them.
+  std::multiset<std::pair<uint32_t, int>> m_more;
 };
 
 #endif

@@ -2,9 +2,12 @@
 // that cannot replace the old file.
 #include <gtest/gtest.h>
 
+#include <libxml/tree.h>
+
 #include "ConfigFile.h"
 #include "UniqueHandle.h"
 #include "EngineFixture.h"
+#include "NullPlugin.h"
 #include "TestPluginsLib.h"
 
 namespace {
@@ -341,6 +344,100 @@ TEST(ConfigFile, MissingPluginsKeepTheirData) {
   EXPECT_NE(std::string::npos, written.find(std::string("<shortcut plugin=\"") + kShortcutGuid + "\">NP</shortcut>"));
   EXPECT_NE(std::string::npos, written.find(std::string("<actiontype plugin=\"") + kActionGuid +
                                             "\">\n        <command>notepad</command>\n      </actiontype>"));
+}
+
+// Both roles in one plugin object, registered in the engine as discovery would; what it saves
+// for a binding depends on the binding's id.
+class OddSavePlugin : public NullPlugin, public ShortcutType, public ActionType {
+ public:
+  const char* GetName() override { return "Odd Save"; }
+  const char* GetGuid() override { return "{0DD5A7E0-0000-0000-0000-000000000001}"; }
+  int GetTypes() override { return PLUGIN_SHORTCUTTYPE | PLUGIN_ACTIONTYPE; }
+  ShortcutType* GetShortcutType() override { return this; }
+  ActionType* GetActionType() override { return this; }
+  void Save(int id, xmlNode* element) override {
+    if (id == 2) xmlNewProp(element, reinterpret_cast<const xmlChar*>("extra"), reinterpret_cast<const xmlChar*>("x"));
+    if (id == cdataId) {
+      xmlAddChild(element, xmlNewCDataBlock(element->doc, reinterpret_cast<const xmlChar*>("raw <x>"), 7));
+      return;
+    }
+    const char* texts[] = {"", "one", "two", "three"};
+    xmlNodeAddContent(element, reinterpret_cast<const xmlChar*>(texts[id % 4]));
+  }
+  void Load(int, xmlNode*) override {}
+  void Apply(int) override {}
+  void Select(int) override {}
+  void Remove(int) override {}
+  int Execute(int) override { return 0; }
+  const char* GetShortcutText(int) override { return ""; }
+  const char* GetActionText(int) override { return ""; }
+  bool HasPage() override { return false; }
+  void CreatePage(HWND, RECT) override {}
+  void DestroyPage() override {}
+  void ShowPage(bool) override {}
+  int cdataId = 0;
+};
+
+std::string SavedBindings(TambrelEngine& engine, const std::string& path) {
+  EXPECT_TRUE(engine.Config().Save());
+  std::string written = ReadWholeFile(path);
+  size_t begin = written.find("  <actions"), end = written.find("</tambrel>");
+  return begin == std::string::npos || end == std::string::npos ? written : written.substr(begin, end - begin);
+}
+
+// The bindings are written one at a time; a plugin that changes its element beyond adding
+// children, or adds what only libxml2 writes, still gets the bytes of the whole document.
+TEST(ConfigFile, BindingsWrittenAsTheWholeDocumentWouldBe) {
+  TempWorkDir dir;
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  TambrelEngine engine;
+  boxes.Clear();  // no plugin library in the folder
+  OddSavePlugin plugin;
+  PluginRecord record = {};
+  CopyGuid(record.guid, plugin.GetGuid());
+  record.name = plugin.GetName();
+  record.types = plugin.GetTypes();
+  record.plugin = &plugin;
+  record.interfaceVersion = PLUGIN_INTERFACE_VERSION;
+  strcpy(record.file, "odd.dll");
+  int id = engine.Registry().Add(record);
+  for (int i = 0; i < 3; ++i) engine.AddAction({id, id});
+  engine.AddAction({id, 99});  // names no record: never written
+  const std::string g = "plugin=\"{0DD5A7E0-0000-0000-0000-000000000001}\"";
+  const std::string expected =
+      "  <actions>\n"
+      "    <action>\n      <shortcut " + g + ">one</shortcut>\n      <actiontype " + g + ">one</actiontype>\n    </action>\n"
+      "    <action>\n      <shortcut " + g + " extra=\"x\">two</shortcut>\n"
+      "      <actiontype " + g + " extra=\"x\">two</actiontype>\n    </action>\n"
+      "    <action>\n      <shortcut " + g + ">three</shortcut>\n      <actiontype " + g + ">three</actiontype>\n    </action>\n"
+      "  </actions>\n";
+  EXPECT_EQ(expected, SavedBindings(engine, dir.File("conf.xml")));
+
+  engine.Actions().erase(2);
+  plugin.cdataId = 3;
+  EXPECT_EQ("  <actions>\n"
+            "    <action>\n      <shortcut " + g + ">one</shortcut>\n      <actiontype " + g + ">one</actiontype>\n    </action>\n"
+            "    <action>\n      <shortcut " + g + "><![CDATA[raw <x>]]></shortcut>\n"
+            "      <actiontype " + g + "><![CDATA[raw <x>]]></actiontype>\n    </action>\n"
+            "  </actions>\n",
+            SavedBindings(engine, dir.File("conf.xml")));
+
+  // Declined after more than one piece went to the file already: the file is written anew.
+  for (int i = 0; i < 3000; ++i) engine.AddAction({id, id});
+  plugin.cdataId = engine.NextActionId() - 1;
+  ASSERT_TRUE(engine.Config().Save());
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  const std::string end = "<![CDATA[raw <x>]]></actiontype>\n    </action>\n  </actions>\n</tambrel>\n";
+  EXPECT_GT(written.size(), 300000u);
+  EXPECT_EQ(0u, written.find("<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\">\n"));
+  EXPECT_EQ(std::string::npos, written.find("<?xml", 1));
+  EXPECT_EQ(written.size() - end.size(), written.find(end));
+
+  engine.Actions().clear();
+  EXPECT_EQ("  <actions/>\n", SavedBindings(engine, dir.File("conf.xml")));
+  EXPECT_TRUE(boxes.Boxes().empty());
+  engine.Registry() = PluginRegistry();  // the plugin goes before the engine
 }
 
 TEST(ConfigFile, TextsCrossAsUtf8) {

@@ -241,6 +241,59 @@ TEST(SuffixTrie, RemovingEveryShortcutLeavesTheRootAlone) {
   EXPECT_FALSE(trie.Match("ZZK5X5", 6, &found));
 }
 
+// Children of one node added out of alphabet order, one removed from the middle of the list
+// and one from its head: the others are still found, and freed nodes are used again.
+TEST(SuffixTrie, SiblingsAddedAndRemovedInAnyOrder) {
+  SuffixTrie trie;
+  const char* texts[] = {"XM", "AM", "-M", "9M", " M", "QM"};  // six children of "M"
+  for (int id = 1; id <= 6; ++id) trie.Add(texts[id - 1], 2, id);
+  size_t nodes = trie.NodeCount();
+  EXPECT_EQ(8u, nodes);
+  trie.Remove("9M", 2, 4);
+  trie.Remove("AM", 2, 2);
+  trie.Remove("AM", 2, 2);  // gone already: nothing changes
+  EXPECT_EQ(nodes - 2, trie.NodeCount());
+  int found = 0;
+  for (int id : {1, 3, 5, 6}) {
+    std::string typed = std::string("ZZ") + texts[id - 1];
+    EXPECT_TRUE(trie.Match(typed.c_str(), typed.size(), &found)) << typed;
+    EXPECT_EQ(id, found);
+  }
+  EXPECT_FALSE(trie.Match("9M", 2, &found));
+  EXPECT_FALSE(trie.Match("AM", 2, &found));
+  EXPECT_FALSE(trie.Match("M", 1, &found));  // an inner node ends no shortcut
+  trie.Add("BM", 2, 7);
+  trie.Add("AM", 2, 8);
+  EXPECT_EQ(nodes, trie.NodeCount());
+  EXPECT_TRUE(trie.Match("BM", 2, &found));
+  EXPECT_EQ(7, found);
+  EXPECT_TRUE(trie.Match("AM", 2, &found));
+  EXPECT_EQ(8, found);
+}
+
+TEST(SuffixTrie, ActionIdsSharingAShortcut) {
+  SuffixTrie trie;
+  for (int id : {30, 10, 20, 40}) trie.Add("AB", 2, id);
+  trie.Add("B", 1, 5);
+  int found = 0;
+  ASSERT_TRUE(trie.Match("AB", 2, &found));
+  EXPECT_EQ(10, found);
+  trie.Remove("AB", 2, 30);  // not the lowest
+  trie.Remove("AB", 2, 99);  // never added
+  trie.Match("AB", 2, &found);
+  EXPECT_EQ(10, found);
+  trie.Remove("AB", 2, 10);
+  trie.Match("AB", 2, &found);
+  EXPECT_EQ(20, found);
+  trie.Remove("AB", 2, 20);
+  trie.Match("AB", 2, &found);
+  EXPECT_EQ(40, found);
+  trie.Remove("AB", 2, 40);
+  ASSERT_TRUE(trie.Match("AB", 2, &found));  // the shorter one ends it now
+  EXPECT_EQ(5, found);
+  EXPECT_EQ(2u, trie.NodeCount());
+}
+
 // --- The page -------------------------------------------------------------------------------
 
 class SequencePage : public Sequence {
