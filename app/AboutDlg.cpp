@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "Centre.h"
+#include "Engine.h"
 #include "resource.h"
 
 bool AboutDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
@@ -10,7 +11,7 @@ bool AboutDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
     case WM_INITDIALOG: {
       CentreOnWorkArea(Window());
       char version[16];
-      snprintf(version, sizeof version, "v%1.2f", 2.01);
+      snprintf(version, sizeof version, "v%1.2f", kProgramVersion);
       SetDlgItemTextA(Window(), IDC_ABOUT_VERSION, version);
       *result = TRUE;
       return true;

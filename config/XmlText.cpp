@@ -23,9 +23,7 @@ std::string AnsiToUtf8(const char* text) { return Convert(text, CP_ACP, CP_UTF8)
 
 Utf8Text::Utf8Text(const char* text) : m_text("") {
   if (text == nullptr) return;
-  const char* p = text;
-  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
-  if (*p == '\0') {
+  if (IsAscii(X(text))) {
     m_text = text;
   } else {
     m_converted = AnsiToUtf8(text);

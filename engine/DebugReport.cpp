@@ -7,8 +7,6 @@
 
 namespace {
 
-const double kProgramVersion = 2.01;
-
 struct StdioTraits {
   typedef FILE* Type;
   static Type Empty() { return nullptr; }

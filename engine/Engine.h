@@ -16,6 +16,9 @@ class ConfigFile;
 class MainDialog;
 class PlaceholderPlugin;
 
+// The program's version, as the about box and the debug report show it.
+const double kProgramVersion = 2.01;
+
 struct EngineOptions {
   bool log = false;         // "log": write the log file
   bool hookActive = true;   // "hookactive": install the keyboard hook

@@ -10,23 +10,27 @@
 #include "tray/TrayPlugin.h"
 #include "windows/WindowsPlugin.h"
 
+void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]) {
+  plugins[0] = new MacroPlugin;
+  plugins[1] = new ExecutePlugin;
+  plugins[2] = new WindowsPlugin;
+  plugins[3] = new ToggleKeyPlugin;
+  plugins[4] = new TrayPlugin;
+  plugins[5] = new NotifyPlugin;
+  plugins[6] = new SequencePlugin;
+}
+
 unsigned GetBuiltInPlugins(Plugin*** plugins) {
   // Made on the first call; later calls hand out the same array. The engine releases each
   // object once at shut-down; the array itself is never cleared.
-  static Plugin* s_plugins[7];
+  static Plugin* s_plugins[kBuiltInPluginCount];
   static bool s_created = false;
   if (!s_created) {
-    s_plugins[0] = new MacroPlugin;
-    s_plugins[1] = new ExecutePlugin;
-    s_plugins[2] = new WindowsPlugin;
-    s_plugins[3] = new ToggleKeyPlugin;
-    s_plugins[4] = new TrayPlugin;
-    s_plugins[5] = new NotifyPlugin;
-    s_plugins[6] = new SequencePlugin;
+    CreateBuiltInPlugins(s_plugins);
     s_created = true;
   }
   *plugins = s_plugins;
-  return 7;
+  return kBuiltInPluginCount;
 }
 
 void InitPluginLibrary(HINSTANCE module) {

@@ -3,6 +3,9 @@
 
 #include "TambrelPlugin.h"
 
+const unsigned kBuiltInPluginCount = 7;
+// Fresh plugin objects in their fixed order; whoever holds them releases each once.
+void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]);
 // The seven plugin objects, in their fixed order; made on the first call.
 unsigned GetBuiltInPlugins(Plugin*** plugins);
 // Where the library's resources come from: its own module.

@@ -5,28 +5,15 @@
 #include "Library.h"
 #include "Shell.h"
 #include "resource.h"
-#include "execute/ExecutePlugin.h"
-#include "macro/MacroPlugin.h"
-#include "notify/NotifyPlugin.h"
-#include "sequence/SequencePlugin.h"
-#include "togglekey/ToggleKeyPlugin.h"
-#include "tray/TrayPlugin.h"
-#include "windows/WindowsPlugin.h"
 
 namespace {
 
 // Fresh objects for every engine: each shut-down releases (deletes) the ones it was given.
 unsigned MakeBuiltInPlugins(Plugin*** plugins) {
-  static Plugin* s_plugins[7];
-  s_plugins[0] = new MacroPlugin;
-  s_plugins[1] = new ExecutePlugin;
-  s_plugins[2] = new WindowsPlugin;
-  s_plugins[3] = new ToggleKeyPlugin;
-  s_plugins[4] = new TrayPlugin;
-  s_plugins[5] = new NotifyPlugin;
-  s_plugins[6] = new SequencePlugin;
+  static Plugin* s_plugins[kBuiltInPluginCount];
+  CreateBuiltInPlugins(s_plugins);
   *plugins = s_plugins;
-  return 7;
+  return kBuiltInPluginCount;
 }
 
 }  // namespace
