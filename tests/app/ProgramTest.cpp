@@ -33,27 +33,28 @@ class Program {
   }
   // Visible top-level windows of the program, with their captions.
   std::vector<std::string> VisibleWindows() const {
-    struct Search {
-      DWORD pid;
-      std::vector<std::string> found;
-    } search = {m_process.dwProcessId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-          Search* s = reinterpret_cast<Search*>(param);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(window, &pid);
-          if (pid == s->pid && IsWindowVisible(window)) {
-            char caption[128] = "";
-            GetWindowTextA(window, caption, sizeof caption);
-            s->found.push_back(caption);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search = {m_process.dwProcessId, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
 
  private:
+  struct Search {
+    DWORD pid;
+    std::vector<std::string> found;
+  };
+  static BOOL CALLBACK CollectVisible(HWND window, LPARAM param) {
+    Search* s = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == s->pid && IsWindowVisible(window)) {
+      char caption[128] = "";
+      GetWindowTextA(window, caption, sizeof caption);
+      s->found.push_back(caption);
+    }
+    return TRUE;
+  }
+
   bool m_started = false;
   PROCESS_INFORMATION m_process = {};
 };

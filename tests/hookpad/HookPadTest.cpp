@@ -61,7 +61,9 @@ TEST(HookPad, FreshHeapLayout) {
   EXPECT_EQ(header->data + header->slotCount, header->thunks);
   for (DWORD i = 0; i < header->slotCount; ++i) ASSERT_EQ(0, header->inUse[i]);
 #if defined(__i386__)
-  if (info.dwPageSize == 4096) EXPECT_EQ(184u, header->slotCount);
+  if (info.dwPageSize == 4096) {
+    EXPECT_EQ(184u, header->slotCount);
+  }
 #endif
   MEMORY_BASIC_INFORMATION region;
   VirtualQuery(header, &region, sizeof region);
