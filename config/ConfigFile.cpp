@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "../dialogkit/UniqueHandle.h"
 #include "../engine/Engine.h"
 #include "../engine/KeyNames.h"
 #include "../engine/Messages.h"
 #include "FormattedXml.h"
+#include "UniqueHandle.h"
 #include "XmlText.h"
 
 static const double kConfigVersion = 2.01;

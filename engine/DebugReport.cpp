@@ -2,8 +2,8 @@
 // debug.txt in the working folder on demand.
 #include <stdio.h>
 
-#include "../dialogkit/UniqueHandle.h"
 #include "Engine.h"
+#include "UniqueHandle.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <libxml/parser.h>
 
 #include "../config/ConfigFile.h"
-#include "../dialogkit/UniqueHandle.h"
 #include "HookApi.h"
 #include "MainDialog.h"
 #include "Messages.h"
 #include "PeExports.h"
 #include "PlaceholderPlugin.h"
+#include "UniqueHandle.h"
 
 TambrelEngine* TambrelEngine::s_instance = nullptr;
 

@@ -3,7 +3,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "../dialogkit/UniqueHandle.h"
+#include "UniqueHandle.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Move-only owners of Win32 handles. Each kind names its close function and its empty value;
 // NULL-empty and INVALID_HANDLE_VALUE-empty handles are different kinds.
-#ifndef DIALOGKIT_UNIQUEHANDLE_H
-#define DIALOGKIT_UNIQUEHANDLE_H
+#ifndef TAMBREL_UNIQUEHANDLE_H
+#define TAMBREL_UNIQUEHANDLE_H
 
 #include <windows.h>
 
