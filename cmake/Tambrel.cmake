@@ -4,24 +4,27 @@
 function(tambrel_defaults target)
   # Not for resource scripts: windres takes no warning options.
   target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall;-Wextra>"
+    "$<$<AND:$<COMPILE_LANGUAGE:C,CXX>,$<BOOL:${TAMBREL_WERROR}>>:-Werror>"
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
   target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
     WINVER=0x0601 NOMINMAX)
 endfunction()
 
 # Programs and DLLs link libgcc, libstdc++ and winpthread in, so they need nothing that
-# Windows lacks.
+# Windows lacks. No link time in the headers: the same sources give the same files.
 function(tambrel_static_runtime target)
-  target_link_options(${target} PRIVATE -static)
+  target_link_options(${target} PRIVATE -static -Wl,--no-insert-timestamp)
 endfunction()
 
 # A shipped file: copied into TAMBREL_DIST_DIR after every build, without its debug
-# information (the build folder keeps that).
+# information (the build folder keeps that). strip would write the time into the PE header;
+# SOURCE_DATE_EPOCH=0 keeps it empty, as the linker leaves it.
 function(tambrel_ship_file target file name)
   if(TAMBREL_DIST_DIR)
-        add_custom_command(TARGET ${target} POST_BUILD
+    add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory ${TAMBREL_DIST_DIR}
-      COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${TAMBREL_DIST_DIR}/${name} ${file})
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+              ${CMAKE_STRIP} --strip-unneeded -o ${TAMBREL_DIST_DIR}/${name} ${file})
   endif()
 endfunction()
 

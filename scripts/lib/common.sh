@@ -78,7 +78,7 @@ build_libxml2() {
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON \
     -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_ZLIB=OFF \
     -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_TESTS=OFF -DLIBXML2_WITH_PROGRAMS=OFF \
-    -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DCMAKE_SHARED_LINKER_FLAGS=-static \
+    -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DCMAKE_SHARED_LINKER_FLAGS="-static -Wl,--no-insert-timestamp" \
     >"$b.log" 2>&1 && cmake --build "$b" -j"$JOBS" >>"$b.log" 2>&1 && cmake --install "$b" >>"$b.log" 2>&1 \
     || { tail -30 "$b.log" >&2; die "libxml2 build failed ($arch)"; }
   rm -rf "$b"
@@ -122,19 +122,33 @@ wine_loader() {
 
 # --- building ----------------------------------------------------------------------------
 
-# configure_and_build ARCH [extra cmake args]: the project for one architecture in build/ARCH.
+# configure_and_build ARCH [target...]: the project for one architecture in build/ARCH, with
+# the same settings for every script (tests included, warnings as errors; the i686 build also
+# fills build/dist), then the targets named, or everything.
 configure_and_build() {
   local arch=$1; shift
   local b="$BUILD/$arch"
   build_libxml2 "$arch"
   build_gtest "$arch"
-  if [ ! -f "$b/CMakeCache.txt" ]; then
-    cmake -S "$TOP" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/$arch-w64-mingw32.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBREL_DEPS="$DEPS/$arch" "$@" >"$b.configure.log" 2>&1 \
-      || { cat "$b.configure.log" >&2; die "configure failed ($arch)"; }
+  local dist=""
+  [ "$arch" = i686 ] && dist="$BUILD/dist"
+  cmake -S "$TOP" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBREL_DEPS="$DEPS/$arch" -DTAMBREL_TESTS=ON \
+    -DTAMBREL_WERROR=ON -DTAMBREL_DIST_DIR="$dist" >"$b.configure.log" 2>&1 \
+    || { cat "$b.configure.log" >&2; die "configure failed ($arch)"; }
+  local targets=()
+  for t in "$@"; do targets+=(--target "$t"); done
+  cmake --build "$b" -j"$JOBS" "${targets[@]}" >"$b.build.log" 2>&1 \
+    || { grep -E 'error|Error' -A3 "$b.build.log" | head -60 >&2; die "build failed ($arch)"; }
+  # The compiler's warnings are errors already; this catches the linker's and windres's.
+  if grep -q ': warning:' "$b.build.log"; then
+    grep ': warning:' "$b.build.log" | head -20 >&2
+    die "the $arch build gave warnings"
   fi
-  cmake --build "$b" -j"$JOBS" >"$b.build.log" 2>&1 || { grep -E 'error|Error' -A3 "$b.build.log" | head -60 >&2; die "build failed ($arch)"; }
 }
+
+# The other architecture: both are built on every host, one of them runs.
+other_arch() { [ "$1" = i686 ] && echo x86_64 || echo i686; }
 
 # --- the private X server and Wine session ------------------------------------------------
 
@@ -174,30 +188,103 @@ stop_session() {
 
 # --- checks of the shipped files ----------------------------------------------------------
 
-# Every file of build/dist imports only DLLs that Windows has, or other files of build/dist.
+# DLLs that every Windows has.
 WINDOWS_DLLS="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll comdlg32.dll
 comctl32.dll ole32.dll oleaut32.dll msvcrt.dll uxtheme.dll ws2_32.dll version.dll"
 
-check_dist() {
-  local dist="$BUILD/dist" bad=0 f dll
-  for f in "$dist"/*; do
+# check_imports FOLDER: every program and DLL in FOLDER imports only DLLs that Windows has,
+# or other files of FOLDER.
+check_imports() {
+  local dir=$1 bad=0 f dll
+  for f in "$dir"/*.exe "$dir"/*.dll; do
+    [ -f "$f" ] || continue
     for dll in $(i686-w64-mingw32-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
-      if ! grep -qw -- "$dll" <<<"$WINDOWS_DLLS" && [ ! -f "$dist/$dll" ]; then
-        echo "dist: $(basename "$f") imports $dll, which Windows lacks" >&2
+      if ! grep -qw -- "$dll" <<<"$WINDOWS_DLLS" && [ ! -f "$dir/$dll" ]; then
+        echo "$(basename "$dir"): $(basename "$f") imports $dll, which Windows lacks" >&2
         bad=1
       fi
     done
   done
-  local expected="hookpad.dll libxml2.dll migrator.exe tambrel.exe tambrelplug.dll"
+  return $bad
+}
+
+SHIPPED_FILES="hookpad.dll libxml2.dll migrator.exe tambrel.exe tambrelplug.dll"
+
+check_dist() {
+  local dist="$BUILD/dist" bad=0
+  check_imports "$dist" || bad=1
   local have; have=$(cd "$dist" && ls | sort | tr '\n' ' ' | sed 's/ $//')
-  if [ "$have" != "$expected" ]; then echo "dist holds: $have; expected: $expected" >&2; bad=1; fi
+  if [ "$have" != "$SHIPPED_FILES" ]; then echo "dist holds: $have; expected: $SHIPPED_FILES" >&2; bad=1; fi
   [ $bad = 0 ] && log "build/dist: $(cd "$dist" && stat -c '%n %s' * | tr '\n' ';')"
   return $bad
 }
 
-# The closing line: the GoogleTest cases of every test program, plus the dist check.
+# --- the release archive ------------------------------------------------------------------
+
+# The program's one version constant, as the about box shows it.
+tambrel_version() {
+  sed -n 's/^const double kProgramVersion = \([0-9.]*\);.*/\1/p' "$TOP/engine/Engine.h"
+}
+
+# make_package: build/tambrel-VERSION-win32.zip from build/dist, the starter conf.xml and the
+# Windows guide, all in one folder of the archive; SHA256SUMS beside it. Prints the zip's path.
+make_package() {
+  local version; version=$(tambrel_version)
+  [ -n "$version" ] || die "no kProgramVersion in engine/Engine.h"
+  local name="tambrel-$version-win32" f
+  local members=()
+  for f in $SHIPPED_FILES; do members+=("$f=$BUILD/dist/$f"); done
+  members+=("conf.xml=$TOP/scripts/starter-conf.xml" "README.txt=$TOP/docs/README.txt")
+  # The archive's dates are the last commit's, so the same sources give the same archive.
+  SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$TOP" log -1 --format=%ct 2>/dev/null || date +%s)} \
+    python3 "$TOP/scripts/lib/makezip.py" "$BUILD/$name.zip" "$name" "${members[@]}" \
+    || die "could not write $name.zip"
+  (cd "$BUILD" && sha256sum "$name.zip" >SHA256SUMS)
+  echo "$BUILD/$name.zip"
+}
+
+# check_package ARCH: the archive unzipped holds exactly its members, each program and DLL
+# imports only what Windows has or the archive holds, and the checksum fits. Where the host
+# runs i686, the unzipped program itself starts, reads the starter conf.xml, loads the
+# plugins and writes conf.xml back when the test's quit plugin ends it.
+check_package() {
+  local arch=$1 version name zip out bad=0
+  version=$(tambrel_version); name="tambrel-$version-win32"; zip="$BUILD/$name.zip"
+  out="$BUILD/package-check"
+  rm -rf "$out"; mkdir -p "$out"
+  (cd "$BUILD" && sha256sum --quiet -c SHA256SUMS) || { echo "package: SHA256SUMS does not fit" >&2; bad=1; }
+  python3 -m zipfile -e "$zip" "$out" || { echo "package: $zip does not unzip" >&2; return 1; }
+  local want have
+  want=$(printf '%s\n' $SHIPPED_FILES conf.xml README.txt | sed "s|^|$name/|" | sort | tr '\n' ' ')
+  have=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip" | tr '\n' ' ')
+  [ "$have" = "$want" ] || { echo "package holds: $have; expected: $want" >&2; bad=1; }
+  local dir="$out/$name"
+  check_imports "$dir" || bad=1
+  cmp -s "$dir/conf.xml" "$TOP/scripts/starter-conf.xml" || { echo "package: conf.xml is not the starter file" >&2; bad=1; }
+  grep -q $'\r$' "$dir/README.txt" || { echo "package: README.txt lacks Windows line ends" >&2; bad=1; }
+  if [ "$arch" = i686 ] && [ -f "$BUILD/i686/bin/quitplugin.dll" ]; then
+    cp "$BUILD/i686/bin/quitplugin.dll" "$dir/"
+    echo 3000 >"$dir/quit-after.txt"
+    local status=0
+    (cd "$dir" && timeout 60 "$WINELOADER" tambrel.exe >/dev/null 2>&1) || status=$?
+    if [ $status != 0 ] || ! grep -q '{36BFD559-713C-4306-840E-55E2D035DB99}' "$dir/conf.xml" \
+        || ! grep -q '>CALC</shortcut>' "$dir/conf.xml"; then
+      echo "package: the unzipped tambrel.exe did not start, load its plugins and write conf.xml (status $status)" >&2
+      bad=1
+    fi
+    status=0
+    (cd "$dir" && "$WINELOADER" migrator.exe >/dev/null 2>&1) || status=$?
+    [ $status = 1 ] || { echo "package: migrator.exe without an argument gave $status, not 1" >&2; bad=1; }
+  fi
+  [ $bad = 0 ] && log "package: $(basename "$zip"), $(stat -c %s "$zip") bytes, checked"
+  return $bad
+}
+
+# The closing lines: what ran, then the GoogleTest cases of every test program plus the
+# checks of the shell's own and the desktop check.
+# summarize RESULTS SHELL_CHECKS SHELL_FAILURES CTEST_STATUS NOTE
 summarize() {
-  local results=$1 dist_failures=$2 ctest_status=$3 began=$4
+  local results=$1 shell_checks=$2 shell_failures=$3 ctest_status=$4 note=$5
   local passed=0 failed=0 skipped=0 f t fl er sk
   for f in "$results"/*.xml; do
     [ -f "$f" ] || continue
@@ -209,14 +296,14 @@ summarize() {
     skipped=$((skipped + sk))
     passed=$((passed + ${t:-0} - ${fl:-0} - ${er:-0} - sk))
   done
-  passed=$((passed + 1 - dist_failures)); failed=$((failed + dist_failures))
+  passed=$((passed + shell_checks - shell_failures)); failed=$((failed + shell_failures))
   case "${DESKTOP_CHECK:-skipped}" in
     passed) passed=$((passed + 1)) ;;
     failed) failed=$((failed + 1)) ;;
     *) skipped=$((skipped + 1)); log "desktop check skipped: no virtual desktop window" ;;
   esac
   if [ "$ctest_status" != 0 ] && [ "$failed" = 0 ]; then failed=1; fi  # a program crashed
-  log "took $(( $(date +%s) - began )) s"
+  log "$note"
   echo "$passed passed, $failed failed, $skipped skipped"
   [ "$failed" = 0 ]
 }
