@@ -339,12 +339,15 @@ void ConfigFile::KeepForAction(int actionId, Side side, xmlNode* children) {
 }
 
 void ConfigFile::ForgetAction(int actionId) {
-  for (Side side : {kShortcut, kAction}) {
-    auto it = m_keptActionData.find(std::make_pair(actionId, side));
-    if (it == m_keptActionData.end()) continue;
-    if (it->second != nullptr) xmlFreeNodeList(it->second);
-    m_keptActionData.erase(it);
-  }
+  ForgetSide(actionId, kShortcut);
+  ForgetSide(actionId, kAction);
+}
+
+void ConfigFile::ForgetSide(int actionId, Side side) {
+  auto it = m_keptActionData.find(std::make_pair(actionId, side));
+  if (it == m_keptActionData.end()) return;
+  if (it->second != nullptr) xmlFreeNodeList(it->second);
+  m_keptActionData.erase(it);
 }
 
 void ConfigFile::WriteKept(xmlNode* element, xmlNode* kept) {

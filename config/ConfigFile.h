@@ -26,11 +26,13 @@ class ConfigFile {
   void LoadDefaultKeys();
   void DetectNewPlugins();
 
-  // Bindings removed from the table take what was kept for them along.
+  enum Side { kShortcut, kAction };
+  // Bindings removed from the table take what was kept for them along; a side moved to
+  // another plugin takes only its own.
   void ForgetAction(int actionId);
+  void ForgetSide(int actionId, Side side);
 
  private:
-  enum Side { kShortcut, kAction };
   void LoadOptions(xmlNode* options);
   void LoadKeys(xmlNode* keysOption);
   void LoadPlugins(xmlNode* plugins);

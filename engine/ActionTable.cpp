@@ -88,14 +88,17 @@ void TambrelEngine::ApplyAction() {
     created = true;
   }
   ActionRecord& entry = m_actions[id];
-  // A binding moved to another plugin leaves no data behind in the old one, where a stale
-  // shortcut could still fire.
-  if (entry.actionPluginId != 0 && entry.actionPluginId != m_pageActionPlugin)
-    if (ActionType* old = ActionOf(entry.actionPluginId)) old->Remove(id);
-  if (entry.shortcutPluginId != 0 && entry.shortcutPluginId != m_pageShortcutPlugin)
-    if (ShortcutType* old = ShortcutOf(entry.shortcutPluginId)) old->Remove(id);
-  if (entry.actionPluginId != m_pageActionPlugin || entry.shortcutPluginId != m_pageShortcutPlugin)
-    m_config->ForgetAction(id);
+  // A side moved to another plugin leaves no data behind in the old one, where a stale
+  // shortcut could still fire; the other side keeps its own, also what was kept for a
+  // missing plugin.
+  if (entry.actionPluginId != m_pageActionPlugin) {
+    if (ActionType* old = entry.actionPluginId != 0 ? ActionOf(entry.actionPluginId) : nullptr) old->Remove(id);
+    m_config->ForgetSide(id, ConfigFile::kAction);
+  }
+  if (entry.shortcutPluginId != m_pageShortcutPlugin) {
+    if (ShortcutType* old = entry.shortcutPluginId != 0 ? ShortcutOf(entry.shortcutPluginId) : nullptr) old->Remove(id);
+    m_config->ForgetSide(id, ConfigFile::kShortcut);
+  }
   entry = ActionRecord{m_pageShortcutPlugin, m_pageActionPlugin};
   if (ActionType* type = ActionOf(entry.actionPluginId)) type->Apply(id);
   if (ShortcutType* type = ShortcutOf(entry.shortcutPluginId)) type->Apply(id);

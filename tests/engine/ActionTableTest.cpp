@@ -146,23 +146,31 @@ TEST_F(ActionTableTest, WithoutAMainDialogNoPageIsMade) {
   EXPECT_STREQ("Unknown", Shortcut(engine)->GetShortcutText(2));
 }
 
-TEST_F(ActionTableTest, MovingAMissingPluginsBindingDropsWhatWasKept) {
+// Binding 1 lacks its action plugin, binding 2 both of its plugins.
+TEST_F(ActionTableTest, KeptDataGoesOnlyWithTheSideMovedToAnotherPlugin) {
+  const std::string missingOpen = "<actiontype plugin=\"{00000000-0000-0000-0000-0000000000AA}\">";
+  const std::string missingAction = missingOpen + "<command>kept</command></actiontype>";
   WriteWholeFile(dir.File("conf.xml"),
                  std::string("<tambrel version=\"2.01\"><options/><plugins/><actions><action><shortcut plugin=\"") +
-                     kShortcutGuid + "\">NP</shortcut><actiontype plugin=\"{00000000-0000-0000-0000-0000000000AA}\">"
-                     "<command>kept</command></actiontype></action></actions></tambrel>");
+                     kShortcutGuid + "\">NP</shortcut>" + missingAction + "</action><action><shortcut plugin=\""
+                     "{00000000-0000-0000-0000-0000000000BB}\"><key>77</key></shortcut>" + missingAction +
+                     "</action></actions></tambrel>");
   {
     TambrelEngine engine;
     engine.SetMainDialog(&dialog);
-    engine.SelectAction(1);
+    engine.SelectAction(1);  // only the shortcut changes
+    lib.SetPage("NQ", "unused");
+    engine.ApplyAction();
+    engine.SelectAction(2);  // the action moves to a plugin that is there
     engine.SetPages(false, true, 0, 2);
-    lib.SetPage("NP", "mine");
+    lib.SetPage("unused", "mine");
     engine.ApplyAction();
     engine.SetMainDialog(nullptr);
   }
   std::string written = ReadWholeFile(dir.File("conf.xml"));
-  EXPECT_EQ(std::string::npos, written.find("<command>kept</command>"));
-  EXPECT_NE(std::string::npos, written.find(std::string("<actiontype plugin=\"") + kActionGuid + "\">mine</actiontype>"));
+  EXPECT_NE(std::string::npos, written.find("NQ</shortcut>\n      " + missingOpen + "\n        <command>kept</command>"));
+  EXPECT_NE(std::string::npos, written.find("<key>77</key>\n      </shortcut>\n      <actiontype plugin=\"" + std::string(kActionGuid) + "\">mine</actiontype>"));
+  EXPECT_EQ(written.find("<command>kept</command>"), written.rfind("<command>kept</command>"));
 }
 
 }  // namespace
