@@ -470,8 +470,13 @@ xmlDocPtr ConfigFile::BuildDocument() {
   return doc;
 }
 
-// The new file beside the target: written, flushed, then put in the target's place. Until
-// then any failure leaves the target as it was, and the new file goes again.
+BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) = WriteFile;
+
+// The new file beside the target: written, flushed, then renamed over the target in one
+// step, so that at every moment, a kill or a power cut included, the target holds either the
+// old or the new text whole. Until then any failure leaves the target as it was, and the
+// new file goes again. (ReplaceFile would keep the target's attributes, but it moves the
+// target away before it moves the new file in, and a stop between the two leaves neither.)
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& path)
@@ -494,7 +499,7 @@ class ReplacementFile {
   void Write(const char* data, size_t size) {
     DWORD written = 0;
     if (!m_failed && size > 0)
-      m_failed = !WriteFile(m_file.Get(), data, static_cast<DWORD>(size), &written, nullptr) ||
+      m_failed = !gConfigWriteFile(m_file.Get(), data, static_cast<DWORD>(size), &written, nullptr) ||
                  written != size;
   }
   void Rewind() {
@@ -505,17 +510,23 @@ class ReplacementFile {
   bool Commit() {
     if (m_failed || !FlushFileBuffers(m_file.Get())) return false;
     m_file.Reset();
-    bool replaced;
-    if (GetFileAttributesA(m_path.c_str()) != INVALID_FILE_ATTRIBUTES)
-      replaced = ReplaceFileA(m_path.c_str(), m_temporary.c_str(), (m_path + ".bak").c_str(),
-                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    else
-      replaced = MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_WRITE_THROUGH);
-    if (!replaced) DeleteFileA(m_temporary.c_str());
-    return replaced;
+    if (GetFileAttributesA(m_path.c_str()) != INVALID_FILE_ATTRIBUTES) KeepBackup();
+    if (MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    DeleteFileA(m_temporary.c_str());
+    return false;
   }
 
  private:
+  // The old file stays as .bak: a second name for it where the file system has them, else a
+  // copy. Best effort: the save does not depend on it.
+  void KeepBackup() {
+    std::string backup = m_path + ".bak";
+    DeleteFileA(backup.c_str());
+    if (!CreateHardLinkA(backup.c_str(), m_path.c_str(), nullptr))
+      CopyFileA(m_path.c_str(), backup.c_str(), FALSE);
+  }
+
   std::string m_path, m_temporary;
   UniqueFile m_file;
   bool m_failed;

@@ -4,6 +4,7 @@
 #define TAMBREL_CONFIGFILE_H
 
 #include <libxml/tree.h>
+#include <windows.h>
 
 #include <map>
 #include <utility>
@@ -11,6 +12,10 @@
 class ReplacementFile;
 class TambrelEngine;
 struct PluginRecord;
+
+// The write call of Save, for tests that make the disk run full where no small file system
+// of their own can be had.
+extern BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 
 class ConfigFile {
  public:

@@ -181,7 +181,18 @@ start_session() {
   trap stop_session EXIT
 }
 
+# A small file system of the tests' own, for a disk that runs full: where this host lets us
+# mount one (as root), TAMBREL_SMALL_FS names it; the test falls back on a seam otherwise.
+mount_small_fs() {
+  local small="$BUILD/smallfs"
+  mkdir -p "$small"
+  if mountpoint -q "$small" || { [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=4m tmpfs "$small" 2>/dev/null; }; then
+    export TAMBREL_SMALL_FS="$small"
+  fi
+}
+
 stop_session() {
+  if mountpoint -q "$BUILD/smallfs" 2>/dev/null; then umount "$BUILD/smallfs" 2>/dev/null || true; fi
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }

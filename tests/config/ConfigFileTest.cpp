@@ -9,6 +9,7 @@
 #include "EngineFixture.h"
 #include "NullPlugin.h"
 #include "TestPluginsLib.h"
+#include "XTools.h"
 
 namespace {
 
@@ -330,6 +331,59 @@ TEST(ConfigFile, SaveThatCannotReplaceLeavesTheOldFileWhole) {
   EXPECT_TRUE(engine.ShowDialog(2, false));
   EXPECT_TRUE(FileExists(dir.File("conf.xml")));
   EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+BOOL WINAPI WriteToAFullDisk(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
+  *written = 0;
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+// On a file system of the test's own that scripts/test mounts where the host allows it,
+// filled to the last page; elsewhere the write call fails as a full disk's would.
+TEST(ConfigFile, AFullDiskLeavesTheOldFileWhole) {
+  const char* smallFs = getenv("TAMBREL_SMALL_FS");
+  TempWorkDir dir({"testplugins.dll"}, smallFs != nullptr ? DosPath(smallFs) : "");
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  std::string original = Bindings(Binding("NP", "n"));
+  WriteWholeFile(dir.File("conf.xml"), original);
+  TambrelEngine engine;
+  ASSERT_TRUE(boxes.Boxes().empty());
+  if (smallFs != nullptr) {
+    UniqueFile filler(CreateFileA(dir.File("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    static const char block[4096] = {};
+    DWORD written = 0;
+    while (WriteFile(filler.Get(), block, sizeof block, &written, nullptr) && written == sizeof block) {
+    }
+  } else {
+    gConfigWriteFile = WriteToAFullDisk;
+  }
+  EXPECT_FALSE(engine.Config().Save());
+  gConfigWriteFile = WriteFile;
+  EXPECT_EQ(std::vector<std::string>{"Error writing configuration file!"}, boxes.Texts());
+  EXPECT_EQ(original, ReadWholeFile(dir.File("conf.xml")));
+  EXPECT_FALSE(FileExists(dir.File("conf.xml.new")));
+  DeleteFileA(dir.File("filler").c_str());
+  EXPECT_TRUE(engine.Config().Save());
+}
+
+// A kill can leave conf.xml.new behind: it is never read, and the next save replaces it. The
+// file a save replaces stays as conf.xml.bak.
+TEST(ConfigFile, ANewFileLeftBehindIsIgnoredAndTheOldOneBackedUp) {
+  TempWorkDir dir({"testplugins.dll"});
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  std::string original = Bindings(Binding("NP", "n"));
+  WriteWholeFile(dir.File("conf.xml"), original);
+  WriteWholeFile(dir.File("conf.xml.new"), "<tambrel version=\"2.01\"><actions><act");
+  TambrelEngine engine;
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(1u, engine.Actions().size());
+  EXPECT_TRUE(engine.Config().Save());
+  EXPECT_FALSE(FileExists(dir.File("conf.xml.new")));
+  EXPECT_EQ(original, ReadWholeFile(dir.File("conf.xml.bak")));
+  EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find(">NP</shortcut>"));
 }
 
 TEST(ConfigFile, MissingPluginsKeepTheirData) {

@@ -31,13 +31,13 @@ static void RemoveTree(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
-TempWorkDir::TempWorkDir(std::initializer_list<const char*> dlls) {
+TempWorkDir::TempWorkDir(std::initializer_list<const char*> dlls, const std::string& base) {
   static int counter;
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   char name[64];
   snprintf(name, sizeof name, "tambrel-test-%lu-%d", GetCurrentProcessId(), ++counter);
-  m_path = std::string(temp) + name;
+  m_path = (base.empty() ? std::string(temp) : base + "\\") + name;
   CreateDirectoryA(m_path.c_str(), nullptr);
   char previous[MAX_PATH];
   GetCurrentDirectoryA(sizeof previous, previous);

@@ -11,12 +11,12 @@
 // The folder of the running test program, where every built DLL lies.
 std::string ProgramFolder();
 
-// A fresh working folder for one test: made under %TEMP%, made current, filled with copies
-// of the named DLLs from the program folder; the previous folder is restored and the new
-// one removed when it goes.
+// A fresh working folder for one test: made under %TEMP% (or the folder given), made
+// current, filled with copies of the named DLLs from the program folder; the previous
+// folder is restored and the new one removed when it goes.
 class TempWorkDir {
  public:
-  explicit TempWorkDir(std::initializer_list<const char*> dlls = {});
+  explicit TempWorkDir(std::initializer_list<const char*> dlls = {}, const std::string& base = "");
   ~TempWorkDir();
   const std::string& Path() const { return m_path; }
   std::string File(const char* name) const { return m_path + "\\" + name; }
