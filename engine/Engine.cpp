@@ -47,7 +47,7 @@ TambrelEngine::TambrelEngine()
   }
 
   SetActive(m_options.autoActive);
-  CreateQueueWindow();
+  CreateEngineWindow();
 
   if (m_options.hookActive) {
     SetHookActive(true);
@@ -77,9 +77,11 @@ void TambrelEngine::ShutDown() {
   // The hook goes first: no key event may reach a plugin that is being torn down.
   if (m_hook != HOOKPAD_NO_SLOT) gHookApi.freeHook(m_hookHeap, m_hook);
   m_hook = HOOKPAD_NO_SLOT;
-  DestroyQueueWindow();
+  DestroyEngineWindow();
   if (m_hookHeap != nullptr) gHookApi.freeHookHeap(m_hookHeap);
   m_hookHeap = nullptr;
+  for (HHOOKHEAP heap : m_spentHookHeaps) gHookApi.freeHookHeap(heap);
+  m_spentHookHeaps.clear();
   if (m_started) m_config->Save();
   for (PluginRecord& record : m_registry) record.plugin->Release();
   for (HMODULE library : m_libraries) FreeLibrary(library);

@@ -36,6 +36,10 @@ struct LinkedPlugins {
 };
 extern LinkedPlugins gLinkedPlugins;
 
+// Asks the Tambrel that runs in this session to show its main window, waiting up to waitMs
+// for its engine to come up. False when there is none.
+bool ShowRunningTambrel(DWORD waitMs);
+
 class TambrelEngine final : public Engine {
  public:
   // Start-up. Afterwards either Instance() is this started engine, or start-up failed, the
@@ -121,18 +125,22 @@ class TambrelEngine final : public Engine {
   bool KeyFate(DWORD vk, WPARAM message, bool swallow);
   int QueueAction(int actionId);
   int RunOutsideHook(int actionId);
-  void CreateQueueWindow();
-  void DestroyQueueWindow();
-  static LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+  void OnRawKeyEvent(DWORD time);
+  void CreateEngineWindow();
+  void DestroyEngineWindow();
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   static TambrelEngine* s_instance;
 
   std::vector<HMODULE> m_libraries;
   HHOOKHEAP m_hookHeap = nullptr;
+  std::vector<HHOOKHEAP> m_spentHookHeaps;  // pages whose slots dropped hooks still hold
   DWORD m_hook = HOOKPAD_NO_SLOT;
-  HWND m_queueWindow = nullptr;  // message-only; runs the actions queued inside the hook
-  int m_hookDepth = 0;           // > 0 while the hook procedure runs (it can nest)
+  HWND m_window = nullptr;   // message-only: queued actions, show requests, raw input
+  bool m_rawInput = false;   // the window receives the desktop's raw keyboard input
+  DWORD m_lastHookTime = 0;  // time of the newest key event the hook saw
+  int m_missedByHook = 0;    // raw key events in a row newer than that
+  int m_hookDepth = 0;       // > 0 while the hook procedure runs (it can nest)
   unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;
   std::string m_configPath;

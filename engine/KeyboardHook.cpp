@@ -3,17 +3,17 @@
 //
 // Windows removes a low-level hook without notice once a call takes longer than its
 // timeout, so the hook procedure must stay short: it allocates nothing, does no I/O, and
-// never runs an action itself. An ExecuteAction made while it runs is posted to a
-// message-only window and runs once the hook has returned.
+// never runs an action itself. An ExecuteAction made while it runs is posted to the engine's
+// message-only window and runs once the hook has returned. Windows also drops such a hook
+// when it is slow too often, and some security tools remove hooks: the engine window
+// watches raw keyboard input and installs the hook again when it has stopped seeing keys.
 #include <string.h>
 
 #include "Engine.h"
 #include "HookApi.h"
+#include "Messages.h"
 
 namespace {
-
-const char kQueueWindowClass[] = "TambrelEngineQueue";
-const UINT kRunQueuedAction = WM_APP + 1;  // wParam: the action id
 
 // What became of the last key-down of a virtual key, so that its key-up can follow it.
 enum : unsigned char { kNoKeyDown = 0, kDownSwallowed = 1, kDownPassed = 2 };
@@ -42,6 +42,7 @@ LRESULT __stdcall TambrelEngine::HookProc(void* context, HHOOK hook, int code, W
 LRESULT TambrelEngine::OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event) {
   if (code != HC_ACTION) return CallNextHookEx(hook, code, message, event);
   KBDLLHOOKSTRUCT* key = reinterpret_cast<KBDLLHOOKSTRUCT*>(event);
+  m_lastHookTime = key->time;  // for the watchdog
   bool swallow = false;
   if (m_active) {
     ++m_hookDepth;
@@ -76,58 +77,30 @@ bool TambrelEngine::KeyFate(DWORD vk, WPARAM message, bool swallow) {
   return swallow;
 }
 
-// --- Actions queued by the hook ----------------------------------------------------------
-
-int TambrelEngine::QueueAction(int actionId) {
-  if (m_queueWindow != nullptr &&
-      PostMessageA(m_queueWindow, kRunQueuedAction, static_cast<WPARAM>(actionId), 0))
-    return 0;
-  // Without a queue the action runs at once rather than not at all.
-  return RunOutsideHook(actionId);
-}
-
-int TambrelEngine::RunOutsideHook(int actionId) {
-  // A queued action can also be dispatched by a modal loop that a plugin opened inside the
-  // hook; it runs there rather than being posted again and again.
-  int depth = m_hookDepth;
-  m_hookDepth = 0;
-  int result = ExecuteAction(actionId);
-  m_hookDepth = depth;
-  return result;
-}
-
-LRESULT CALLBACK TambrelEngine::QueueWindowProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == kRunQueuedAction) {
-    TambrelEngine* engine =
-        reinterpret_cast<TambrelEngine*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    // ExecuteAction looks the binding up again: one removed meanwhile does nothing.
-    if (engine != nullptr) engine->RunOutsideHook(static_cast<int>(wParam));
-    return 0;
+// The hook sees every key event before raw input is made of it, so a raw key event newer
+// than the newest event the hook saw means the hook has been dropped. Two in a row, so that
+// nothing that arrives out of order can make it look so.
+void TambrelEngine::OnRawKeyEvent(DWORD time) {
+  if (m_hook == HOOKPAD_NO_SLOT) return;
+  if (static_cast<LONG>(time - m_lastHookTime) <= 0) {
+    m_missedByHook = 0;
+    return;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void TambrelEngine::CreateQueueWindow() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = QueueWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kQueueWindowClass;
-  RegisterClassA(&windowClass);  // fails harmlessly for every engine after the first
-  m_queueWindow = CreateWindowExA(0, kQueueWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, instance, this);
-}
-
-void TambrelEngine::DestroyQueueWindow() {
-  if (m_queueWindow == nullptr) return;
-  // Actions still queued go with the window: the engine is ending.
-  MSG dropped;
-  while (PeekMessageA(&dropped, m_queueWindow, kRunQueuedAction, kRunQueuedAction, PM_REMOVE)) {
+  if (++m_missedByHook < 2) return;
+  m_missedByHook = 0;
+  SetHookActive(false);
+  SetHookActive(true);
+  if (m_hook == HOOKPAD_NO_SLOT) {
+    // hookpad keeps the slot of a hook it could not remove, and a dropped hook cannot be
+    // removed: once such slots fill the page, the hook moves to a fresh one. The old page
+    // stays until shut-down.
+    if (HHOOKHEAP fresh = gHookApi.allocHookHeap()) {
+      m_spentHookHeaps.push_back(m_hookHeap);
+      m_hookHeap = fresh;
+      SetHookActive(true);
+    }
   }
-  DestroyWindow(m_queueWindow);
-  m_queueWindow = nullptr;
+  WriteLog(kLevelInfo, m_hook != HOOKPAD_NO_SLOT
+                           ? "The keyboard hook had stopped receiving keys; it is installed again"
+                           : "The keyboard hook had stopped receiving keys and could not be installed again");
 }

@@ -120,6 +120,37 @@ TEST(Program, AutoshowShowsTheMainWindow) {
   EXPECT_EQ(0u, program.Wait(20000));
 }
 
+bool FolderIsEmpty(const TempWorkDir& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(dir.File("*").c_str(), &found);
+  int entries = 0;
+  if (search != INVALID_HANDLE_VALUE) {
+    do ++entries;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  return entries <= 2;  // "." and ".."
+}
+
+TEST(Program, ASecondStartShowsTheRunningOneAndEndsTouchingNothing) {
+  TempWorkDir first({"quitplugin.dll"});
+  WriteWholeFile(first.File("quit-after.txt"), "6000");
+  Program running(first);
+  ASSERT_TRUE(running.Started());
+  TempWorkDir second;
+  Program again(second);
+  ASSERT_TRUE(again.Started());
+  EXPECT_EQ(0u, again.Wait(15000));
+  EXPECT_TRUE(FolderIsEmpty(second));
+  std::vector<std::string> windows;
+  for (int i = 0; i < 100 && windows.empty(); ++i) {
+    Sleep(50);
+    windows = running.VisibleWindows();
+  }
+  EXPECT_EQ(std::vector<std::string>{"Tambrel"}, windows);  // autoshow is off: the second start showed it
+  EXPECT_EQ(0u, running.Wait(20000));
+}
+
 TEST(Program, BrokenConfigurationIsReportedInOrderAndLeftAlone) {
   TempWorkDir dir({"quitplugin.dll"});
   const std::string broken = "<tambrel version=\"2.01\"><options>";

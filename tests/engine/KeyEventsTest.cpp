@@ -6,12 +6,15 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "../hookpad/HookHeapLayout.h"
 #include "Engine.h"
+#include "HookApi.h"
 #include "TestSupport.h"
 #include "XTools.h"
 
@@ -92,6 +95,77 @@ TEST(KeyEvents, FocusedWindowGetsExactlyTheKeysNotSwallowed) {
   EXPECT_EQ(seen, Lines(trace()));  // the plugin sees every event, the Q key-ups too
   EXPECT_EQ(received, gWindowKeys);  // neither half of a Q reaches the window
   DestroyWindow(window);
+}
+
+// The hook seam lets the test find the engine's hook, to remove it behind the engine's back
+// as Windows does with a hook that was too slow.
+HHOOKHEAP gHookHeap;
+DWORD gHookSlot;
+
+DWORD __stdcall RecordingAllocHook(HHOOKHEAP heap, int type, HookThunkProc proc, void* context, HMODULE module,
+                                   DWORD thread) {
+  gHookHeap = heap;
+  gHookSlot = AllocHook(heap, type, proc, context, module, thread);
+  return gHookSlot;
+}
+
+HHOOK InstalledHook() {
+  const hookpad::HeapHeader* header = reinterpret_cast<const hookpad::HeapHeader*>(gHookHeap);
+  HHOOK hook;
+  memcpy(&hook, header->thunks + gHookSlot * hookpad::kThunkSize + hookpad::kThunkHookOffset, sizeof hook);
+  return hook;
+}
+
+TEST(KeyEvents, ALostHookIsInstalledAgainOnceKeysArriveWithoutIt) {
+  TempWorkDir dir({"tambrelplug.dll"});
+  std::string why = WhyNoXdotool(dir);
+  if (!why.empty()) GTEST_SKIP() << why;
+  WriteWholeFile(dir.File("conf.xml"),
+                 "<tambrel version=\"2.01\"><options><option name=\"log\">yes</option></options><plugins/><actions>"
+                 "<action><shortcut plugin=\"{646ADA64-823B-496F-9B9F-E5F652E7151F}\">NP</shortcut>"
+                 "<actiontype plugin=\"{92DF9468-C0AE-4198-91C8-53296E9EA06E}\">ok</actiontype></action>"
+                 "</actions></tambrel>");
+  UnixShell shell(dir);
+  std::string output;
+  CapturedBoxes boxes;
+  HookApi saved = gHookApi;
+  gHookApi.allocHook = RecordingAllocHook;
+  {
+    TambrelEngine engine;
+    ASSERT_TRUE(engine.HookInstalled());
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ProbeWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TambrelKeyEventsProbe";
+    RegisterClassA(&windowClass);
+    char title[64];
+    snprintf(title, sizeof title, "Tambrel watchdog %lu", GetCurrentProcessId());
+    HWND window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320,
+                                200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    PumpFor(200);
+    ASSERT_TRUE(FocusWindow(shell, window, title, &output)) << output;
+
+    // While the hook sees every key, the watchdog keeps still.
+    ASSERT_EQ(0, shell.Run("xdotool key --delay 60 a b", &output)) << output;
+    PumpFor(300);
+    EXPECT_EQ(std::string::npos, ReadWholeFile(dir.File("tambrel.log")).find("keyboard hook"));
+
+    ASSERT_TRUE(UnhookWindowsHookEx(InstalledHook()));
+    gWindowKeys.clear();
+    // Unseen by the engine, these reach the window; the second event tells the watchdog.
+    ASSERT_EQ(0, shell.Run("xdotool key --delay 60 x y", &output)) << output;
+    PumpFor(300);
+    ASSERT_EQ(0, shell.Run("xdotool key --delay 60 Pause n p", &output)) << output;
+    PumpUntil([&] { return gWindowKeys.size() >= 12; }, kTimeoutMs);
+    PumpFor(300);
+    const std::vector<std::string> received = {"100 58", "char x", "101 58", "100 59", "char y", "101 59",
+                                               "100 4F", "char o", "101 4F", "100 4B", "char k", "101 4B"};
+    EXPECT_EQ(received, gWindowKeys);  // the Tambrel key and the binding work again
+    DestroyWindow(window);
+  }
+  gHookApi = saved;
+  EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("tambrel.log"))
+                                   .find("Notice: The keyboard hook had stopped receiving keys; it is installed again"));
 }
 
 }  // namespace

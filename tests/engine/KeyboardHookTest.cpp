@@ -314,11 +314,11 @@ TEST_F(KeyboardHook, ExecuteActionInsideTheHookRunsAfterItInOrder) {
   EXPECT_TRUE(log.empty());  // each ran once
 }
 
-// The engine's queue window in this process; other test programs running at the same time
-// have theirs among the message-only windows too.
-HWND OwnQueueWindow() {
-  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngineQueue", nullptr); window != nullptr;
-       window = FindWindowExA(HWND_MESSAGE, window, "TambrelEngineQueue", nullptr)) {
+// The engine's window in this process; other test programs running at the same time have
+// theirs among the message-only windows too.
+HWND OwnEngineWindow() {
+  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); window != nullptr;
+       window = FindWindowExA(HWND_MESSAGE, window, "TambrelEngine", nullptr)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (pid == GetCurrentProcessId()) return window;
@@ -335,7 +335,7 @@ TEST(KeyboardHookQueue, WindowLivesWithTheEngineAndTakesQueuedActionsAlong) {
   ActionPlugin actions(&log);
   {
     TambrelEngine engine;
-    ASSERT_NE(nullptr, OwnQueueWindow());
+    ASSERT_NE(nullptr, OwnEngineWindow());
     for (Plugin* plugin : {static_cast<Plugin*>(&keys), static_cast<Plugin*>(&actions)}) {
       PluginRecord record = {};
       record.plugin = plugin;
@@ -347,14 +347,57 @@ TEST(KeyboardHookQueue, WindowLivesWithTheEngineAndTakesQueuedActionsAlong) {
     keys.onKey = [&](DWORD, UINT) { engine.ExecuteAction(id); };
     Send(WM_KEYDOWN, 'E');
   }
-  EXPECT_EQ(nullptr, OwnQueueWindow());
+  EXPECT_EQ(nullptr, OwnEngineWindow());
   PumpMessages();
   EXPECT_EQ(std::vector<std::string>{"A down 45"}, log);
 
   FakeHooks failing(false, true);  // a failed start-up leaves no window either
   TambrelEngine failed;
   EXPECT_EQ(nullptr, TambrelEngine::Instance());
-  EXPECT_EQ(nullptr, OwnQueueWindow());
+  EXPECT_EQ(nullptr, OwnEngineWindow());
+}
+
+// A hookpad whose first page has one slot, which the dropped hook keeps.
+std::vector<std::string> gHookCalls;
+char gPages[2][8];
+int gPagesMade;
+
+int PageOf(HHOOKHEAP heap) { return reinterpret_cast<char*>(heap) == gPages[0] ? 0 : 1; }
+HHOOKHEAP __stdcall OnePageAfterAnother() { return reinterpret_cast<HHOOKHEAP>(gPages[gPagesMade++]); }
+DWORD __stdcall OneSlotOnPageZero(HHOOKHEAP heap, int, HookThunkProc, void*, HMODULE, DWORD) {
+  gHookCalls.push_back("AllocHook(" + std::to_string(PageOf(heap)) + ")");
+  if (PageOf(heap) == 0 && gHookCalls.size() > 1) return HOOKPAD_NO_SLOT;
+  return 10 * PageOf(heap) + 1;
+}
+BOOLEAN __stdcall DroppedHookStays(HHOOKHEAP, DWORD slot) {
+  gHookCalls.push_back("FreeHook(" + std::to_string(slot) + ")");
+  return slot != 1;
+}
+void __stdcall RecordPageFreed(HHOOKHEAP heap) { gHookCalls.push_back("FreeHookHeap(" + std::to_string(PageOf(heap)) + ")"); }
+
+// Raw key events that the hook never saw: the second one in a row has the hook installed
+// again, on a fresh page once the dropped hooks hold every slot.
+TEST(KeyboardHookWatchdog, ReinstallsAfterTwoMissedKeysOnAFreshPageWhenNeeded) {
+  TempWorkDir dir;
+  CapturedBoxes boxes;
+  HookApi saved = gHookApi;
+  gHookApi = {OnePageAfterAnother, OneSlotOnPageZero, DroppedHookStays, RecordPageFreed};
+  gHookCalls.clear();
+  gPagesMade = 0;
+  {
+    TambrelEngine engine;
+    ASSERT_TRUE(engine.HookInstalled());
+    PostMessageA(OwnEngineWindow(), WM_INPUT, RIM_INPUT, 0);
+    PumpMessages();
+    EXPECT_EQ(std::vector<std::string>{"AllocHook(0)"}, gHookCalls);  // one alone tells nothing
+    PostMessageA(OwnEngineWindow(), WM_INPUT, RIM_INPUT, 0);
+    PumpMessages();
+    EXPECT_TRUE(engine.HookInstalled());
+  }
+  gHookApi = saved;
+  const std::vector<std::string> expected = {"AllocHook(0)", "FreeHook(1)",  "AllocHook(0)",    "AllocHook(1)",
+                                             "FreeHook(11)", "FreeHookHeap(1)", "FreeHookHeap(0)"};
+  EXPECT_EQ(expected, gHookCalls);
 }
 
 }  // namespace
