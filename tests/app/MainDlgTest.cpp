@@ -206,7 +206,7 @@ TEST_F(MainDlgTest, WindowsHideAndTheLoopFiltersDoubleClicks) {
   EXPECT_FALSE(IsWindowVisible(about));
   Click(IDC_MAIN_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(dialog->SettingsWindow()));
-  PostMessageA(GetDlgItem(dialog->SettingsWindow(), IDOK), WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageA(GetDlgItem(dialog->SettingsWindow(), IDC_SETTINGS_OK), WM_KEYDOWN, VK_RETURN, 0);
   Pump();
   EXPECT_FALSE(IsWindowVisible(dialog->SettingsWindow()));
 
