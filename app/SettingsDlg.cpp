@@ -19,7 +19,7 @@ static const LayoutMapEntry kSettingsLayout[] = {
     {IDC_SETTINGS_PLUGINGROUP, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_SETTINGS_OVERLAY, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_SETTINGS_PLUGINACTIVE, LAYOUT_LEFT | LAYOUT_TOP},
-    {IDOK, LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_SETTINGS_OK, LAYOUT_RIGHT | LAYOUT_BOTTOM},
 };
 
 // The mark of the type columns: MULTIPLICATION SIGN in the ANSI code page.
@@ -251,7 +251,9 @@ bool SettingsDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (HIWORD(wParam) != BN_CLICKED) return false;
-      if (id == IDOK || id == IDCANCEL) {  // the button, Enter and Esc
+      // The button, which Enter presses as the default and Esc as IDCANCEL; IDOK is what
+      // Enter sends where no default button is found.
+      if (id == IDC_SETTINGS_OK || id == IDOK) {
         ShowWindow(Window(), SW_HIDE);
         return true;
       }

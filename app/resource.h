@@ -27,6 +27,7 @@
 
 // Settings dialog
 #define IDD_SETTINGS 130
+#define IDC_SETTINGS_OK 2  // IDCANCEL's number: Esc is the button
 #define IDC_SETTINGS_LOGFILE 1004
 #define IDC_SETTINGS_BROWSELOG 1005
 #define IDC_SETTINGS_PLUGINACTIVE 1014

@@ -154,6 +154,7 @@ TrayPlugin::TrayPlugin()
   m_icon.uCallbackMessage = kCallbackMessage;
   strcpy(m_icon.szTip, "Tambrel");
   SetIcon(IDI_TRAY_DISABLED, NIM_ADD);
+  m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
   m_menu = LoadMenuA(PluginModule(), MAKEINTRESOURCEA(IDM_TRAY));
   if (m_menu != nullptr) SetMenuDefaultItem(GetSubMenu(m_menu, 0), IDM_TRAY_OPEN, FALSE);
@@ -173,7 +174,7 @@ void TrayPlugin::SetIcon(int resource, DWORD operation) {
   int size = GetSystemMetrics(SM_CXSMICON);
   m_icon.hIcon = static_cast<HICON>(
       LoadImageA(PluginModule(), MAKEINTRESOURCEA(resource), IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
-  m_iconResult = Shell_NotifyIconA(operation, &m_icon);
+  Shell_NotifyIconA(operation, &m_icon);
 }
 
 void TrayPlugin::SetEnabled(bool enabled) {
@@ -310,6 +311,12 @@ LRESULT CALLBACK TrayPlugin::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     if (message == kHotKeyMessage) {
       plugin->RunHotKey(static_cast<int>(wParam));
+      return 0;
+    }
+    if (message == plugin->m_taskbarCreated && message != 0) {
+      // A new taskbar (Explorer restarted, or started after us) holds no icons: ours goes
+      // in again as it is now. A failed add or modify before is made good here too.
+      Shell_NotifyIconA(NIM_ADD, &plugin->m_icon);
       return 0;
     }
   }

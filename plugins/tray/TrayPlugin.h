@@ -33,10 +33,9 @@ class TrayPlugin : public BuiltInPlugin, public NotifyHandler {
   void SetKey(int row, int vk);
   Engine* GetEngine() const { return m_engine; }
 
-  // For the tests: the message window, the menu, and the last answer of the shell.
+  // For the tests: the message window and the menu.
   HWND MessageWindow() const { return m_window; }
   HMENU Menu() const { return m_menu; }
-  BOOL LastIconResult() const { return m_iconResult; }
 
  protected:
   void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;
@@ -54,7 +53,7 @@ class TrayPlugin : public BuiltInPlugin, public NotifyHandler {
   NOTIFYICONDATAA m_icon = {};
   HWND m_window = nullptr;
   HMENU m_menu = nullptr;
-  BOOL m_iconResult = FALSE;
+  UINT m_taskbarCreated = 0;  // what a starting taskbar broadcasts
   ToggleHandlerMarker m_toggleHandler;
 };
 

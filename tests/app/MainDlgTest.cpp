@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "ConfigFile.h"
 #include "PluginResources.h"
 #include "UiFixture.h"
@@ -206,7 +208,7 @@ TEST_F(MainDlgTest, WindowsHideAndTheLoopFiltersDoubleClicks) {
   EXPECT_FALSE(IsWindowVisible(about));
   Click(IDC_MAIN_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(dialog->SettingsWindow()));
-  PostMessageA(GetDlgItem(dialog->SettingsWindow(), IDOK), WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageA(GetDlgItem(dialog->SettingsWindow(), IDC_SETTINGS_OK), WM_KEYDOWN, VK_RETURN, 0);
   Pump();
   EXPECT_FALSE(IsWindowVisible(dialog->SettingsWindow()));
 
@@ -218,6 +220,86 @@ TEST_F(MainDlgTest, WindowsHideAndTheLoopFiltersDoubleClicks) {
   EXPECT_TRUE(engine->ShowDialog(0, false));
   EXPECT_TRUE(FileExists(dir.File("conf.xml")));
   EXPECT_FALSE(engine->IsDialogVisible(0));
+}
+
+TEST_F(MainDlgTest, EndingTheSessionRemovesTheHookAndWritesTheConfiguration) {
+  Start(kThreeBindings, "<option name=\"hookactive\">yes</option>");
+  ASSERT_TRUE(engine->HookInstalled());
+  DeleteFileA(dir.File("conf.xml").c_str());
+  SendMessageA(dialog->Window(), WM_ENDSESSION, FALSE, 0);  // the session goes on after all
+  EXPECT_TRUE(engine->HookInstalled());
+  EXPECT_FALSE(FileExists(dir.File("conf.xml")));
+
+  SendMessageA(dialog->Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(engine->HookInstalled());
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(written.find("NP</shortcut>"), std::string::npos) << written;
+  // The user's choice is stored, not the hook's state now.
+  EXPECT_NE(written.find("<option name=\"hookactive\">yes</option>"), std::string::npos) << written;
+}
+
+TEST_F(MainDlgTest, PluginIconsAreSharedSoThatNoPaintLeaksOne) {
+  Start("");
+  engine->FindPluginByGuid("{00000000-0000-0000-0000-0000000000AB}", true);  // a missing plugin's placeholder
+  boxes.Clear();
+  for (PluginRecord& record : engine->Registry()) {
+    HICON icon = record.plugin->GetIcon();
+    EXPECT_NE(icon, nullptr) << record.name;
+    EXPECT_EQ(icon, record.plugin->GetIcon()) << record.name;
+  }
+}
+
+// Counts the questions a combo box is asked about an item that does not exist.
+WNDPROC gComboProc;
+int gNoItemQuestions;
+
+LRESULT CALLBACK CountingComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if ((message == CB_GETLBTEXT || message == CB_GETLBTEXTLEN || message == CB_GETITEMDATA) &&
+      static_cast<int>(wParam) < 0)
+    ++gNoItemQuestions;
+  return CallWindowProcA(gComboProc, window, message, wParam, lParam);
+}
+
+TEST_F(MainDlgTest, ABoxWithNothingChosenDrawsOnlyItsBackground) {
+  Start(kThreeBindings);
+  HWND combo = Item(IDC_MAIN_SHORTCUTCOMBO);
+  ASSERT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  gNoItemQuestions = 0;
+  gComboProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingComboProc)));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, CreateBitmap(120, 20, 1, 32, nullptr));
+  DRAWITEMSTRUCT draw = {ODT_COMBOBOX, IDC_MAIN_SHORTCUTCOMBO, static_cast<UINT>(-1), ODA_DRAWENTIRE,
+                         ODS_COMBOBOXEDIT, combo, dc, {0, 0, 120, 20}, 0};
+  FillRect(dc, &draw.rcItem, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SendMessageA(dialog->Window(), WM_DRAWITEM, IDC_MAIN_SHORTCUTCOMBO, reinterpret_cast<LPARAM>(&draw));
+  SetWindowLongPtrA(combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gComboProc));
+  EXPECT_EQ(gNoItemQuestions, 0);
+  int background = 0, other = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 120; ++x) {
+      COLORREF pixel = GetPixel(dc, x, y);
+      background += pixel == GetSysColor(COLOR_WINDOW);
+      other += pixel != GetSysColor(COLOR_WINDOW) && pixel != RGB(0, 0, 0);
+    }
+  EXPECT_GT(background, 100);
+  EXPECT_EQ(other, 0);
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
+}
+
+TEST_F(MainDlgTest, RowsSortByTextsThatLastOnlyUntilThePluginsNextCall) {
+  // The test library's plugins keep one text buffer per side, as the contract allows.
+  gLinkedPlugins = {nullptr, nullptr};
+  CopyFileA((ProgramFolder() + "\\testplugins.dll").c_str(), dir.File("testplugins.dll").c_str(), FALSE);
+  std::string bindings;
+  for (const char* text : {"C", "A", "B"})
+    bindings += std::string("<action><shortcut plugin=\"" SEQUENCE_PLUGIN_GUID "\">") + text +
+                "</shortcut><actiontype plugin=\"{7E570000-0000-0000-0000-00000000AC71}\">x</actiontype></action>";
+  Start(bindings);
+  EXPECT_EQ(RowText(0, 0), "A");
+  EXPECT_EQ(RowText(1, 0), "B");
+  EXPECT_EQ(RowText(2, 0), "C");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The real tambrel.exe in a working folder of its own: it runs hidden, ends through the
-// engine's Quit, shows its window with autoshow, and reports a broken conf.xml.
+// engine's Quit, shows its window with autoshow, reports a broken conf.xml, and shuts down
+// cleanly when its windows cannot be made.
 #include <gtest/gtest.h>
 
+#include "Taskbar.h"
 #include "TestSupport.h"
+#include "XTools.h"
 
 namespace {
 
@@ -165,6 +168,31 @@ TEST(Program, BrokenConfigurationIsReportedInOrderAndLeftAlone) {
   EXPECT_EQ("Main initialization failed!", texts[2]);
   EXPECT_EQ(0u, program.Wait(20000));
   EXPECT_EQ(broken, ReadWholeFile(dir.File("conf.xml")));
+}
+
+TEST(Program, WithoutItsWindowsItStillShutsDownAndLeavesNoIconBehind) {
+  TaskbarStandIn taskbar;
+  ASSERT_TRUE(taskbar.InFront());
+  TempWorkDir dir({"nouiplugin.dll", "tambrelplug.dll"});
+  Program program(dir);
+  ASSERT_TRUE(program.Started());
+  // The program's icon calls reach the stand-in only while this thread takes messages.
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        box = FindWindowA("#32770", "Tambrel");
+        return box != nullptr && IsWindowVisible(box) && GetDlgItem(box, 0xFFFF) != nullptr;
+      },
+      kTimeoutMs));
+  char text[128] = "";
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  EXPECT_STREQ("User interface could not be created!", text);
+  EXPECT_EQ(1u, taskbar.Count());
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !program.Running(); }, 20000));
+  EXPECT_EQ(0u, program.Wait(0));
+  EXPECT_EQ(0u, taskbar.Count());  // the engine's shut-down released the tray plugin
+  EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find("</tambrel>"));
 }
 
 }  // namespace

@@ -260,9 +260,9 @@ TEST_F(SettingsDlgTest, ButtonKeysAndCloseBoxOnlyHideAndEachHideClosesThePage) {
     PostMessageA(List(), WM_KEYDOWN, key, 0);
     PostMessageA(List(), WM_KEYUP, key, 0xC0000000);
   };
+  EXPECT_EQ(Text(SettingsItem(2)), "OK");  // the button is control 2
   const std::function<void()> kHides[] = {
-      [this] { SendMessageA(Settings(), WM_COMMAND, IDOK, 0); },
-      [this] { SendMessageA(Settings(), WM_COMMAND, IDCANCEL, 0); },
+      [this] { SendMessageA(SettingsItem(IDC_SETTINGS_OK), BM_CLICK, 0, 0); },
       [this] { SendMessageA(Settings(), WM_CLOSE, 0, 0); },
       [&] { press(VK_ESCAPE); },  // through the message loop, as typed
       [&] { press(VK_RETURN); },

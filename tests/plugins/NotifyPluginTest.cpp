@@ -1,6 +1,8 @@
 // The on-screen notice: its window, where it sits, when it shows, and that it stays put.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Library.h"
 #include "notify/NotifyPlugin.h"
 
@@ -96,7 +98,33 @@ TEST_F(NotifyPluginTest, StaysInPlaceAndFollowsTheDisplay) {
   SendMessageA(window, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
   EXPECT_TRUE(AtTheCorner(window));
   EXPECT_TRUE(IsWindowVisible(window));
-  UpdateWindow(window);  // paints without fault
+}
+
+TEST_F(NotifyPluginTest, PaintsItsTextInGreenOnTheSeeThroughBlack) {
+  plugin->SetEnabled(true);
+  plugin->OnToggle(true);
+  UpdateWindow(window);
+  RECT client;
+  GetClientRect(window, &client);
+  int green = 0, other = 0, left = client.right, right = -1;
+  HDC dc = GetDC(window);
+  for (int y = client.top; y < client.bottom; ++y)
+    for (int x = client.left; x < client.right; ++x) {
+      COLORREF pixel = GetPixel(dc, x, y);
+      if (pixel == RGB(0, 255, 0)) {
+        ++green;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      } else if (pixel != RGB(0, 0, 0)) {
+        ++other;
+      }
+    }
+  ReleaseDC(window, dc);
+  // Letters not smoothed: any other shade would show as a dark fringe around the colour key.
+  EXPECT_EQ(0, other);
+  EXPECT_GT(green, 1000);  // large bold letters
+  EXPECT_LT(left, 8);  // the line starts at the left edge and runs on
+  EXPECT_GT(right, client.right / 2);
 }
 
 TEST(NotifyPluginRelease, DestroysTheWindowAndTheClass) {

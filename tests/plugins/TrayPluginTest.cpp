@@ -6,6 +6,7 @@
 #include "FakeEngine.h"
 #include "Library.h"
 #include "PluginResources.h"
+#include "Taskbar.h"
 #include "tray/TrayPlugin.h"
 
 namespace {
@@ -17,6 +18,17 @@ KBDLLHOOKSTRUCT KeyRecord(DWORD vk) {
   key.vkCode = vk;
   key.scanCode = MapVirtualKeyA(vk, 0);
   return key;
+}
+
+// An icon of the plugin library at the notification area's size.
+HICON SmallIcon(int id) {
+  int size = GetSystemMetrics(SM_CXSMICON);
+  return static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+bool Shows(const TaskbarStandIn& taskbar, TrayPlugin* plugin, int icon) {
+  return taskbar.Shows(plugin->MessageWindow(), SmallIcon(icon), "Tambrel");
 }
 
 struct TrayPluginTest : ::testing::Test {
@@ -35,12 +47,15 @@ struct TrayPluginTest : ::testing::Test {
     SendMessageA(plugin->MessageWindow(), TrayPlugin::kCallbackMessage, 0, mouseMessage);
   }
 
+  TaskbarStandIn taskbar;  // there before the plugin
   FakeEngine engine;
   TrayPlugin* plugin = nullptr;
 };
 
-TEST_F(TrayPluginTest, IconFollowsTheEnabledStateWithoutCallingBackTwice) {
-  EXPECT_TRUE(plugin->LastIconResult());  // NIM_ADD at construction
+TEST_F(TrayPluginTest, IconShowsTheEnabledStateWithoutCallingBackTwice) {
+  ASSERT_TRUE(taskbar.InFront());
+  EXPECT_TRUE(Shows(taskbar, plugin, IDI_TRAY_DISABLED));  // added at construction
+  EXPECT_FALSE(Shows(taskbar, plugin, IDI_TRAY_ENABLED));
   EXPECT_EQ(0x0E, plugin->GetTypes());
   EXPECT_NE(nullptr, plugin->GetToggleHandler());
   EXPECT_EQ(static_cast<NotifyHandler*>(plugin), plugin->GetNotifyHandler());
@@ -48,17 +63,42 @@ TEST_F(TrayPluginTest, IconFollowsTheEnabledStateWithoutCallingBackTwice) {
 
   engine.enabledBySetActive = plugin;  // the engine's SetActive enables every plugin again
   plugin->SetEnabled(true);
-  EXPECT_TRUE(plugin->LastIconResult());  // NIM_MODIFY
+  EXPECT_TRUE(Shows(taskbar, plugin, IDI_TRAY_ENABLED));
   EXPECT_TRUE(plugin->IsEnabled());
   EXPECT_EQ(Calls{"SetActive(1)"}, engine.Take());
   EXPECT_EQ(&engine, plugin->GetEngine());  // restored after the call
   plugin->SetEnabled(false);
+  EXPECT_TRUE(Shows(taskbar, plugin, IDI_TRAY_DISABLED));
   EXPECT_EQ(Calls{"SetActive(0)"}, engine.Take());
   EXPECT_FALSE(plugin->IsEnabled());
 
   plugin->SetEngine(nullptr);
   plugin->SetEnabled(true);  // no engine: the icon only
-  EXPECT_TRUE(plugin->LastIconResult());
+  EXPECT_TRUE(Shows(taskbar, plugin, IDI_TRAY_ENABLED));
+  EXPECT_EQ(1u, taskbar.Count());
+}
+
+TEST(TrayPluginTaskbar, IconComesBackAsItIsWheneverATaskbarStartsAndGoesWithThePlugin) {
+  TaskbarStandIn taskbar(false);  // Tambrel starts before the taskbar
+  ASSERT_TRUE(taskbar.InFront());
+  TrayPlugin* plugin = new TrayPlugin;
+  HWND window = plugin->MessageWindow();
+  plugin->SetEnabled(true);
+  EXPECT_EQ(0u, taskbar.Count());
+  taskbar.Start();
+  PumpMessages();
+  EXPECT_TRUE(Shows(taskbar, plugin, IDI_TRAY_ENABLED));
+
+  plugin->SetEnabled(false);
+  taskbar.Start();  // Explorer restarted: its icons are gone
+  EXPECT_EQ(0u, taskbar.Count());
+  PumpMessages();
+  EXPECT_TRUE(Shows(taskbar, plugin, IDI_TRAY_DISABLED));
+  EXPECT_EQ(1u, taskbar.Count());
+
+  plugin->Release();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(0u, taskbar.Count());
 }
 
 TEST_F(TrayPluginTest, IconMessagesAndMenuCommandsReachTheEngine) {
@@ -266,15 +306,6 @@ TEST_F(TrayPluginTest, PageCapturesTheNextKeyAndNamesKeysUnderTheMouse) {
   EXPECT_FALSE(Key('W', WM_KEYDOWN));
   EXPECT_EQ('D', plugin->KeyCode(TrayPlugin::KEY_QUIT));
   DestroyWindow(parent);
-}
-
-TEST(TrayPluginRelease, RemovesItsWindow) {
-  InitPluginLibrary(GetModuleHandleA(nullptr));
-  TrayPlugin* plugin = new TrayPlugin;
-  HWND window = plugin->MessageWindow();
-  ASSERT_TRUE(IsWindow(window));
-  plugin->Release();
-  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace
