@@ -155,6 +155,9 @@ TrayPlugin::TrayPlugin()
   strcpy(m_icon.szTip, "Tambrel");
   SetIcon(IDI_TRAY_DISABLED, NIM_ADD);
   m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  // Run elevated, the program would not get Explorer's broadcast without this.
+  if (m_window != nullptr && m_taskbarCreated != 0)
+    ChangeWindowMessageFilterEx(m_window, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
 
   m_menu = LoadMenuA(PluginModule(), MAKEINTRESOURCEA(IDM_TRAY));
   if (m_menu != nullptr) SetMenuDefaultItem(GetSubMenu(m_menu, 0), IDM_TRAY_OPEN, FALSE);
