@@ -40,6 +40,28 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A window of the test's own with the X focus, its key log empty; null when it cannot have it.
+HWND FocusedProbeWindow(UnixShell& shell) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = ProbeWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "TambrelKeyEventsProbe";
+  RegisterClassA(&windowClass);
+  char title[64];
+  snprintf(title, sizeof title, "Tambrel key events %lu", GetCurrentProcessId());
+  HWND window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320, 200,
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
+  PumpFor(200);
+  std::string output;
+  if (window != nullptr && !FocusWindow(shell, window, title, &output)) {
+    ADD_FAILURE() << output;
+    DestroyWindow(window);
+    return nullptr;
+  }
+  gWindowKeys.clear();
+  return window;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0, end;
@@ -68,21 +90,8 @@ TEST(KeyEvents, FocusedWindowGetsExactlyTheKeysNotSwallowed) {
       GetProcAddress(GetModuleHandleA(dir.File("keyprobe.dll").c_str()), "KeyProbeTrace")));
   ASSERT_NE(nullptr, trace);
 
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = ProbeWindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "TambrelKeyEventsProbe";
-  RegisterClassA(&windowClass);
-  char title[64];
-  snprintf(title, sizeof title, "Tambrel key events %lu", GetCurrentProcessId());
-  HWND window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              100, 100, 320, 200, nullptr, nullptr, windowClass.hInstance,
-                              nullptr);
+  HWND window = FocusedProbeWindow(shell);
   ASSERT_NE(nullptr, window);
-  PumpFor(200);
-
-  ASSERT_TRUE(FocusWindow(shell, window, title, &output)) << output;
-  gWindowKeys.clear();
 
   ASSERT_EQ(0, shell.Run("xdotool key --delay 40 a q b q c", &output)) << output;
   const std::vector<std::string> seen = {"100 41", "101 41", "100 51", "101 51", "100 42",
@@ -133,17 +142,8 @@ TEST(KeyEvents, ALostHookIsInstalledAgainOnceKeysArriveWithoutIt) {
   {
     TambrelEngine engine;
     ASSERT_TRUE(engine.HookInstalled());
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ProbeWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "TambrelKeyEventsProbe";
-    RegisterClassA(&windowClass);
-    char title[64];
-    snprintf(title, sizeof title, "Tambrel watchdog %lu", GetCurrentProcessId());
-    HWND window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320,
-                                200, nullptr, nullptr, windowClass.hInstance, nullptr);
-    PumpFor(200);
-    ASSERT_TRUE(FocusWindow(shell, window, title, &output)) << output;
+    HWND window = FocusedProbeWindow(shell);
+    ASSERT_NE(nullptr, window);
 
     // While the hook sees every key, the watchdog keeps still.
     ASSERT_EQ(0, shell.Run("xdotool key --delay 60 a b", &output)) << output;
