@@ -133,3 +133,12 @@ void TambrelEngine::RemoveAction() {
   m_config->ForgetAction(m_selectedAction);
   m_actions.erase(it);
 }
+
+int TambrelEngine::ShadowOf(int actionId) {
+  auto it = m_actions.find(actionId);
+  if (it == m_actions.end()) return 0;
+  PluginRecord* record = m_registry.Find(it->second.shortcutPluginId);
+  if (record == nullptr || record->shadowingAction == nullptr) return 0;
+  int shadow = record->shadowingAction(actionId);
+  return m_actions.count(shadow) != 0 ? shadow : 0;
+}

@@ -100,6 +100,23 @@ void TambrelEngine::WriteDebugReport() {
     Put(f, actionPlugin->plugin->GetDebugInfo(false, true, id));
     fputs("\n", f);
   }
+  // The table ends with the bindings that can never fire, where there are any: another
+  // binding always fires first.
+  bool any = false;
+  for (const auto& entry : m_actions) {
+    int shadow = ShadowOf(entry.first);
+    ShortcutType* shortcut = ShortcutOf(entry.second.shortcutPluginId);
+    ShortcutType* shadowShortcut = shadow != 0 ? ShortcutOf(m_actions[shadow].shortcutPluginId) : nullptr;
+    if (shortcut == nullptr || shadowShortcut == nullptr) continue;
+    if (!any) fputs("Unreachable bindings:\n", f);
+    fputc('\t', f);
+    Put(f, shortcut->GetShortcutText(entry.first));
+    fprintf(f, " (#%d) never fires: ", entry.first);
+    Put(f, shadowShortcut->GetShortcutText(shadow));
+    fprintf(f, " (#%d) fires first\n", shadow);
+    any = true;
+  }
+  if (any) fputs("\n", f);
 
   for (PluginRecord& record : m_registry) record.plugin->GetDebugInfo(true, false, 0);
 }

@@ -33,6 +33,7 @@ struct EngineOptions {
 struct LinkedPlugins {
   unsigned (*get)(Plugin*** plugins);
   const char* file;
+  GetShadowingActionProc shadowingAction;
 };
 extern LinkedPlugins gLinkedPlugins;
 
@@ -102,6 +103,10 @@ class TambrelEngine final : public Engine {
   int NextActionId() const { return m_nextActionId; }
   int AddAction(const ActionRecord& record);  // under the next action id, which it returns
 
+  // The binding that always fires before actionId can, so that it never fires, as its
+  // shortcut plugin's library tells; 0 when it can fire or nobody can tell.
+  int ShadowOf(int actionId);
+
   // Key names.
   std::vector<KeyInfo>& Keys() { return m_keys; }
 
@@ -118,7 +123,7 @@ class TambrelEngine final : public Engine {
   bool Fail(const char* text);
   void RedrawMainDialog();
   void ShutDown();
-  void RegisterPlugins(Plugin** plugins, unsigned count, const char* file);
+  void RegisterPlugins(Plugin** plugins, unsigned count, const char* file, GetShadowingActionProc shadowingAction);
   static LRESULT __stdcall HookProc(void* context, HHOOK hook, int code, WPARAM message,
                                     LPARAM event);
   LRESULT OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event);

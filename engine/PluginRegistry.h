@@ -12,6 +12,7 @@ struct PluginRecord : PluginInfo {
   bool active;  // takes part: key events, toggle notices, enabled while the engine is active
   bool loaded;  // has been through the configuration (listed there, or the new-plugin pass)
   char file[MAX_PATH];  // library file name without folder; empty for a missing plugin
+  GetShadowingActionProc shadowingAction;  // the library's, when it exports one
 };
 
 // Copy a GUID text into the template "{00000000-0000-0000-0000-000000000000}": only the

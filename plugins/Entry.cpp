@@ -10,3 +10,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" __declspec(dllexport) unsigned __stdcall GetPluginsInfo(Plugin*** plugins) {
   return GetBuiltInPlugins(plugins);
 }
+
+extern "C" __declspec(dllexport) int __stdcall GetShadowingAction(int actionId) {
+  return BuiltInShadowingAction(actionId);
+}

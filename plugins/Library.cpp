@@ -1,6 +1,7 @@
 // tambrelplug.dll: the seven built-in plugins, bound through GetPluginsInfo.
 #include "Library.h"
 
+#include "BuiltInPlugin.h"
 #include "ResourceInstance.h"
 #include "execute/ExecutePlugin.h"
 #include "macro/MacroPlugin.h"
@@ -36,4 +37,10 @@ unsigned GetBuiltInPlugins(Plugin*** plugins) {
 void InitPluginLibrary(HINSTANCE module) {
   SetPluginModule(module);     // icons, menus and page templates
   SetResourceInstance(module);  // dialog templates read by the layout
+}
+
+int __stdcall BuiltInShadowingAction(int actionId) {
+  for (BuiltInPlugin* plugin : BuiltInPlugin::Existing())
+    if (int shadow = plugin->ShadowOf(actionId)) return shadow;
+  return 0;
 }

@@ -8,6 +8,8 @@ const unsigned kBuiltInPluginCount = 7;
 void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]);
 // The seven plugin objects, in their fixed order; made on the first call.
 unsigned GetBuiltInPlugins(Plugin*** plugins);
+// The library's GetShadowingAction: asks every built-in plugin object there is.
+int __stdcall BuiltInShadowingAction(int actionId);
 // Where the library's resources come from: its own module.
 void InitPluginLibrary(HINSTANCE module);
 

@@ -53,4 +53,8 @@
 #define IDD_WINDOWS_PAGE 210
 #define IDC_WINDOWS_LIST 1009
 
+// Notice page
+#define IDD_NOTIFY_PAGE 220
+#define IDC_NOTIFY_SHOWBINDINGS 1030
+
 #endif

@@ -3,7 +3,12 @@
 // A plugin library is a DLL in Tambrel's working directory that exports
 //     unsigned __stdcall GetPluginsInfo(Plugin*** plugins);
 // which stores the address of an array of plugin objects and returns their count. The
-// array and the objects belong to the library and stay valid while it is loaded.
+// array and the objects belong to the library and stay valid while it is loaded. It may
+// also export
+//     int __stdcall GetShadowingAction(int actionId);
+// which answers, for a binding whose shortcut one of its plugins holds, the action id of the
+// binding that always fires before it can, so that it never fires; 0 when it can fire or is
+// not the library's. The engine asks it outside the hook, for warnings and the debug report.
 //
 // Life of a plugin object, as the engine drives it:
 //  1. registration: CheckVersion(PLUGIN_INTERFACE_VERSION), GetName, then (if accepted,
@@ -163,5 +168,6 @@ class Engine {
 };
 
 typedef unsigned(__stdcall* GetPluginsInfoProc)(Plugin*** plugins);
+typedef int(__stdcall* GetShadowingActionProc)(int actionId);
 
 #endif

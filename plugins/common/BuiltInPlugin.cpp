@@ -1,6 +1,26 @@
 #include "BuiltInPlugin.h"
 
+#include <algorithm>
+
 static HINSTANCE gModule;
+
+static std::vector<BuiltInPlugin*>& ExistingPlugins() {
+  static std::vector<BuiltInPlugin*> plugins;
+  return plugins;
+}
+
+BuiltInPlugin::BuiltInPlugin(const char* name, const char* guid, int types, int icon)
+    : m_name(name), m_guid(guid), m_types(types), m_icon(icon) {
+  ExistingPlugins().push_back(this);
+}
+
+BuiltInPlugin::~BuiltInPlugin() {
+  std::vector<BuiltInPlugin*>& plugins = ExistingPlugins();
+  plugins.erase(std::remove(plugins.begin(), plugins.end(), this), plugins.end());
+  delete m_debugText;
+}
+
+const std::vector<BuiltInPlugin*>& BuiltInPlugin::Existing() { return ExistingPlugins(); }
 
 HINSTANCE PluginModule() { return gModule != nullptr ? gModule : GetModuleHandleA(nullptr); }
 void SetPluginModule(HINSTANCE module) { gModule = module; }

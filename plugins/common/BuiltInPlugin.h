@@ -4,6 +4,7 @@
 #define TAMBRELPLUG_BUILTINPLUGIN_H
 
 #include <string>
+#include <vector>
 
 #include "TambrelPlugin.h"
 
@@ -13,9 +14,14 @@ void SetPluginModule(HINSTANCE module);
 
 class BuiltInPlugin : public Plugin {
  public:
-  BuiltInPlugin(const char* name, const char* guid, int types, int icon)
-      : m_name(name), m_guid(guid), m_types(types), m_icon(icon) {}
-  virtual ~BuiltInPlugin() = default;
+  BuiltInPlugin(const char* name, const char* guid, int types, int icon);
+  virtual ~BuiltInPlugin();
+
+  // The binding that always fires before actionId can, when this plugin holds actionId's
+  // shortcut; 0 otherwise. Asked through the library's GetShadowingAction.
+  virtual int ShadowOf(int) { return 0; }
+  // Every built-in plugin object that exists, for the library's exports.
+  static const std::vector<BuiltInPlugin*>& Existing();
 
   void Release() override { delete this; }
   // The text stays valid until the next call; a release call frees it.

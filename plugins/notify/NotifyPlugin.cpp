@@ -2,8 +2,12 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "PluginGuids.h"
 #include "PluginResources.h"
+#include "PluginXml.h"
+#include "SettingsPage.h"
 
 namespace {
 
@@ -11,19 +15,88 @@ const char kClassName[] = "TambrelNotify";
 const char kNotice[] = "Tambrel is toggled";
 const int kWidth = 470;
 const int kHeight = 45;
+const int kMargin = 10;      // off the work area's right and bottom edges
+const int kRowHeight = 20;
+const int kPanelPadding = 6;
+const int kColumnGap = 16;
+const UINT kRefreshSheet = WM_APP + 1;
+// The notice as described, and with the list: then it also lets every click through and
+// never activates, as it may cover part of what the user works on.
+const DWORD kNoticeStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+const DWORD kSheetStyle = kNoticeStyle | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE;
+// Black is the colour key; the panel behind the rows is nearly black, so it stays.
+const COLORREF kPanel = RGB(24, 24, 24);
+const COLORREF kTyped = RGB(0, 255, 0);
+const COLORREF kShortcut = RGB(255, 255, 255);
+const COLORREF kAction = RGB(200, 200, 200);
 
-// The notice's place: 10 pixels off the work area's right and bottom edges.
-POINT NoticeOrigin() {
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  return POINT{work.right - kWidth - 10, work.bottom - kHeight - 10};
+HFONT MakeFont(int height, int weight) {
+  return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdana");
+}
+
+int TextWidth(HDC dc, HFONT font, const std::string& text) {
+  HGDIOBJ previous = SelectObject(dc, font);
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, previous);
+  return size.cx;
+}
+
+void PaintText(HDC dc, HFONT font, COLORREF colour, int x, int y, const std::string& text) {
+  HGDIOBJ previous = SelectObject(dc, font);
+  SetTextColor(dc, colour);
+  ExtTextOutA(dc, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  SelectObject(dc, previous);
+}
+
+}  // namespace
+
+// The page: one check box.
+class NotifyPage : public SettingsPage {
+ public:
+  NotifyPage() : SettingsPage(IDD_NOTIFY_PAGE, PLUGIN_GENERAL, kLayout) {}
+  bool Open(NotifyPlugin* owner, HWND parent, const RECT& rect) {
+    if (IsOpen()) return false;
+    m_owner = owner;
+    if (!SettingsPage::Open(parent, rect)) return false;
+    CheckDlgButton(Window(), IDC_NOTIFY_SHOWBINDINGS, owner->ShowsBindings() ? BST_CHECKED : BST_UNCHECKED);
+    return true;
+  }
+  bool OwnedBy(const NotifyPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
+
+ protected:
+  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+    if (message != WM_COMMAND || LOWORD(wParam) != IDC_NOTIFY_SHOWBINDINGS || HIWORD(wParam) != BN_CLICKED)
+      return false;
+    m_owner->SetShowBindings(IsDlgButtonChecked(Window(), IDC_NOTIFY_SHOWBINDINGS) == BST_CHECKED);
+    return true;
+  }
+
+ private:
+  static constexpr LayoutMapEntry kLayout[] = {
+      {IDC_NOTIFY_SHOWBINDINGS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+  };
+  NotifyPlugin* m_owner = nullptr;
+};
+
+constexpr LayoutMapEntry NotifyPage::kLayout[];
+
+namespace {
+
+NotifyPage& Page() {
+  static NotifyPage page;
+  return page;
 }
 
 }  // namespace
 
 NotifyPlugin::NotifyPlugin()
     : BuiltInPlugin("Window Tambrel Notify Plugin", NOTIFY_PLUGIN_GUID, PLUGIN_NOTIFYHANDLER | PLUGIN_NOTIFIER,
-                    IDI_NOTIFY) {
+                    IDI_NOTIFY),
+      m_noticeFont(MakeFont(kHeight, FW_BOLD)),
+      m_rowFont(MakeFont(16, FW_NORMAL)),
+      m_typedFont(MakeFont(16, FW_BOLD)) {
   WNDCLASSA windowClass = {};
   windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_NOCLOSE;  // 0x223
   windowClass.lpfnWndProc = WindowProc;
@@ -32,66 +105,210 @@ NotifyPlugin::NotifyPlugin()
   windowClass.lpszClassName = kClassName;
   RegisterClassA(&windowClass);  // fails harmlessly when it is registered already
 
-  POINT origin = NoticeOrigin();
-  m_window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, "", WS_POPUP, origin.x,
-                             origin.y, kWidth, kHeight, nullptr, nullptr, PluginModule(), nullptr);
-  // Black is see-through: only the letters show on the desktop.
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  m_text = kNotice;
+  m_window = CreateWindowExA(kSheetStyle, kClassName, kNotice, WS_POPUP, work.right - kWidth - kMargin,
+                             work.bottom - kHeight - kMargin, kWidth, kHeight, nullptr, nullptr, PluginModule(),
+                             this);
+  // Black is see-through: only the letters (and the list's panel) show on the desktop.
   if (m_window != nullptr) SetLayeredWindowAttributes(m_window, 0, 0, LWA_COLORKEY);
+  SetSheetListener(this);
 }
 
 NotifyPlugin::~NotifyPlugin() {
+  SetSheetListener(nullptr);
+  DestroySettingsPage();
   if (m_window != nullptr) DestroyWindow(m_window);
   UnregisterClassA(kClassName, PluginModule());
 }
 
+void NotifyPlugin::LoadSettings(xmlNode* firstChild) {
+  xmlNode* show = FindElementWithChild(firstChild, "showbindings");
+  if (show != nullptr && m_engine != nullptr) SetShowBindings(m_engine->ParseBool(NodeText(show->children).c_str()));
+}
+
+void NotifyPlugin::SaveSettings(xmlNode* pluginElement) {
+  AddTextChild(pluginElement, "showbindings", m_showBindings ? "yes" : "no");
+}
+
+void NotifyPlugin::CreateSettingsPage(HWND parent, RECT rect) {
+  if (m_page != nullptr && m_page->OwnedBy(this)) return;
+  if (Page().Open(this, parent, rect)) m_page = &Page();
+}
+
+void NotifyPlugin::DestroySettingsPage() {
+  if (m_page != nullptr && m_page->OwnedBy(this)) m_page->Close();
+  m_page = nullptr;
+}
+
+LRESULT NotifyPlugin::PreTranslateMessage(MSG* msg) {
+  return m_page != nullptr && m_page->OwnedBy(this) && IsDialogMessageA(m_page->Window(), msg) ? 1 : 0;
+}
+
+void NotifyPlugin::SetShowBindings(bool show) {
+  m_showBindings = show;
+  if (m_window == nullptr) return;
+  SetWindowLongPtrA(m_window, GWL_EXSTYLE, show ? kSheetStyle : kNoticeStyle);
+  PostRefresh();
+}
+
 void NotifyPlugin::OnToggle(bool toggled) {
   m_toggled = toggled;
+  if (m_window == nullptr) return;
+  bool shown = m_enabled && m_toggled;
   // Shown without activation: the notice never takes the focus from the user's program.
-  if (m_window != nullptr) ShowWindow(m_window, m_enabled && m_toggled ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(m_window, shown ? SW_SHOWNA : SW_HIDE);
+  // Toggles come inside the hook too: the list is made once it has returned.
+  PostRefresh();
+}
+
+void NotifyPlugin::SheetChanged() {
+  if (m_showBindings) PostRefresh();
+}
+
+void NotifyPlugin::PostRefresh() {
+  if (m_window == nullptr || m_refreshPosted) return;
+  m_refreshPosted = PostMessageA(m_window, kRefreshSheet, 0, 0) != FALSE;
+}
+
+void NotifyPlugin::Refresh() {
+  m_refreshPosted = false;
+  MakeRows();
+  // The window's text is what it shows, for screen readers: the line, then the rows.
+  std::string text = kNotice;
+  for (const Row& row : m_rows) text += "\r\n" + row.shortcut + " " + row.action;
+  if (m_moreRows > 0) text += "\r\nand " + std::to_string(m_moreRows) + " more";
+  // Unchanged, the window is left alone: every call on it is a trip to the window server.
+  if (text == m_text) return;
+  m_text = text;
+  SetWindowTextA(m_window, text.c_str());
+  Place();
+}
+
+std::string NotifyPlugin::ActionText(int actionId) {
+  ActionRecord binding = {};
+  PluginInfo plugin = {};
+  if (m_engine == nullptr || !m_engine->GetAction(actionId, &binding) ||
+      !m_engine->GetPlugin(binding.actionPluginId, &plugin) || plugin.plugin == nullptr)
+    return std::string();
+  ActionType* type = plugin.plugin->GetActionType();
+  const char* text = type != nullptr ? type->GetActionText(actionId) : nullptr;
+  return text != nullptr ? text : "";
+}
+
+// The rows of every source, merged in shortcut order (byte-wise, then by action id).
+void NotifyPlugin::MakeRows() {
+  m_rows.clear();
+  m_moreRows = 0;
+  if (!m_enabled || !m_toggled || !m_showBindings) return;
+  struct Found {
+    SheetRow row;
+    size_t length;
+  };
+  std::vector<Found> found;
+  size_t total = 0, sourceCount = 0;
+  SheetSource* const* sources = SheetSources(&sourceCount);
+  for (size_t s = 0; s < sourceCount; ++s) {
+    SheetRow rows[kMaxRows];
+    size_t count = sources[s]->SheetRows(rows, kMaxRows);
+    total += count;
+    for (size_t i = 0; i < std::min(count, kMaxRows); ++i) found.push_back(Found{rows[i], strlen(rows[i].shortcut)});
+  }
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    int c = memcmp(a.row.shortcut, b.row.shortcut, std::min(a.length, b.length));
+    if (c != 0) return c < 0;
+    return a.length != b.length ? a.length < b.length : a.row.actionId < b.row.actionId;
+  });
+  if (found.size() > kMaxRows) found.resize(kMaxRows);
+  for (const Found& f : found) m_rows.push_back(Row{f.row.shortcut, ActionText(f.row.actionId), f.row.typed});
+  m_moreRows = total - m_rows.size();
+}
+
+// Bottom right of the work area of the monitor that holds the notice, the rows above the
+// line; never wider or taller than that work area.
+void NotifyPlugin::Place() {
+  HDC dc = GetDC(m_window);
+  int shortcutWidth = 0, actionWidth = 0;
+  for (const Row& row : m_rows) {
+    shortcutWidth = std::max(shortcutWidth, TextWidth(dc, m_typedFont.Get(), row.shortcut));
+    actionWidth = std::max(actionWidth, TextWidth(dc, m_rowFont.Get(), row.action));
+  }
+  ReleaseDC(m_window, dc);
+  size_t lines = m_rows.size() + (m_moreRows > 0 ? 1 : 0);
+  int panel = lines > 0 ? static_cast<int>(lines) * kRowHeight + 2 * kPanelPadding : 0;
+  int width = std::max(kWidth, shortcutWidth + kColumnGap + actionWidth + 2 * kPanelPadding);
+  int height = panel + kHeight;
+
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  width = std::min(width, static_cast<int>(work.right - work.left) - kMargin);
+  height = std::min(height, static_cast<int>(work.bottom - work.top) - kMargin);
+  SetWindowPos(m_window, nullptr, work.right - width - kMargin, work.bottom - height - kMargin, width, height,
+               SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+  InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void NotifyPlugin::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(m_window, &client);
+  SetBkMode(dc, TRANSPARENT);
+  // Black is the colour key: the background vanishes, the letters stay.
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  size_t lines = m_rows.size() + (m_moreRows > 0 ? 1 : 0);
+  int panel = lines > 0 ? static_cast<int>(lines) * kRowHeight + 2 * kPanelPadding : 0;
+  if (panel > 0) {
+    RECT area = {0, 0, client.right, panel};
+    HBRUSH brush = CreateSolidBrush(kPanel);
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+    int shortcutWidth = 0;
+    for (const Row& row : m_rows) shortcutWidth = std::max(shortcutWidth, TextWidth(dc, m_typedFont.Get(), row.shortcut));
+    int y = kPanelPadding;
+    for (const Row& row : m_rows) {
+      int x = kPanelPadding;
+      std::string typed = row.shortcut.substr(0, row.typed), rest = row.shortcut.substr(row.typed);
+      PaintText(dc, m_typedFont.Get(), kTyped, x, y, typed);
+      PaintText(dc, m_rowFont.Get(), kShortcut, x + TextWidth(dc, m_typedFont.Get(), typed), y, rest);
+      PaintText(dc, m_rowFont.Get(), kAction, x + shortcutWidth + kColumnGap, y, row.action);
+      y += kRowHeight;
+    }
+    if (m_moreRows > 0) PaintText(dc, m_rowFont.Get(), kAction, kPanelPadding, y, "and " + std::to_string(m_moreRows) + " more");
+  }
+  PaintText(dc, m_noticeFont.Get(), RGB(0, 255, 0), 0, panel, kNotice);
 }
 
 LRESULT CALLBACK NotifyPlugin::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  NotifyPlugin* plugin = reinterpret_cast<NotifyPlugin*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (plugin == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE: {
-      // Each window its own font, kept in the window itself.
-      HFONT font = CreateFontA(45, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdana");
-      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(font));
-      break;
-    }
     case WM_CREATE: return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      RECT client;
-      GetClientRect(window, &client);
-      SetTextColor(dc, RGB(0, 255, 0));
-      SetBkMode(dc, TRANSPARENT);
-      // Black is the colour key: the background vanishes, the letters stay.
-      FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrA(window, GWLP_USERDATA));
-      HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
-      ExtTextOutA(dc, 0, 0, 0, nullptr, kNotice, static_cast<UINT>(strlen(kNotice)), nullptr);
-      if (previous != nullptr) SelectObject(dc, previous);
+      plugin->Paint(dc);
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_DISPLAYCHANGE: {
-      POINT origin = NoticeOrigin();
-      SetWindowPos(window, nullptr, origin.x, origin.y, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+    case kRefreshSheet:
+      plugin->Refresh();
       return 0;
-    }
+    case WM_DISPLAYCHANGE:
+      plugin->Place();
+      return 0;
     case WM_MOVING:
       // The notice stays where it is.
       GetWindowRect(window, reinterpret_cast<RECT*>(lParam));
       return TRUE;
-    case WM_DESTROY: {
-      HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    case WM_DESTROY:
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      if (font != nullptr) DeleteObject(font);
       return 0;
-    }
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,31 +1,74 @@
-// "Window Tambrel Notify Plugin": a notice on the screen while Tambrel is toggled.
+// "Window Tambrel Notify Plugin": a notice on the screen while Tambrel is toggled, and above
+// its line, unless the user turned it off, the bindings that can still be typed.
 #ifndef TAMBRELPLUG_NOTIFYPLUGIN_H
 #define TAMBRELPLUG_NOTIFYPLUGIN_H
 
-#include "BuiltInPlugin.h"
+#include <string>
+#include <vector>
 
-class NotifyPlugin : public BuiltInPlugin, public NotifyHandler {
+#include "BuiltInPlugin.h"
+#include "CheatSheet.h"
+#include "UniqueHandle.h"
+
+class NotifyPage;
+
+class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetListener {
  public:
   NotifyPlugin();
   ~NotifyPlugin() override;
   // A constant line; a release call frees nothing.
   const char* GetDebugInfo(bool, bool, int) override { return "\t\tNo additional information\n"; }
-  void SetEngine(Engine*) override {}
   NotifyHandler* GetNotifyHandler() override { return this; }
   void SetEnabled(bool enabled) override {
     m_enabled = enabled;
     OnToggle(m_toggled);
   }
+  void LoadSettings(xmlNode* firstChild) override;
+  void SaveSettings(xmlNode* pluginElement) override;
+  bool HasSettingsPage() override { return true; }
+  void CreateSettingsPage(HWND parent, RECT rect) override;
+  void DestroySettingsPage() override;
+  LRESULT PreTranslateMessage(MSG* msg) override;
+
   void OnToggle(bool toggled) override;
+  // SheetListener: posted, so that the list is made after the hook returned.
+  void SheetChanged() override;
+
+  bool ShowsBindings() const { return m_showBindings; }
+  void SetShowBindings(bool show);
+
+  // Makes the list again from the sources, with the window's text, size and place: what the
+  // posted message does. Public for the tests and the benchmark, as is the list alone.
+  void Refresh();
+  void MakeRows();
 
   // For the tests.
   HWND NoticeWindow() const { return m_window; }
 
+  // At most this many bindings are listed; a last row says how many more there are.
+  static const size_t kMaxRows = 12;
+
  private:
+  struct Row {
+    std::string shortcut, action;
+    size_t typed;  // characters of the shortcut typed already
+  };
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Place();
+  void Paint(HDC dc);
+  std::string ActionText(int actionId);
+
+  void PostRefresh();
 
   bool m_toggled = false;
+  bool m_showBindings = true;
+  bool m_refreshPosted = false;  // one message at a time, however fast the keys come
   HWND m_window = nullptr;
+  UniqueFont m_noticeFont, m_rowFont, m_typedFont;
+  std::vector<Row> m_rows;
+  std::string m_text;  // the window's text, as last set
+  size_t m_moreRows = 0;
+  NotifyPage* m_page = nullptr;  // while this plugin's page is open
 };
 
 #endif

@@ -9,9 +9,14 @@
 
 SequencePlugin::SequencePlugin()
     : BuiltInPlugin("Keyboard Shortcut Plugin", SEQUENCE_PLUGIN_GUID,
-                    PLUGIN_NOTIFYHANDLER | PLUGIN_SHORTCUTTYPE, IDI_KEYBOARD) {}
+                    PLUGIN_NOTIFYHANDLER | PLUGIN_SHORTCUTTYPE, IDI_KEYBOARD) {
+  AddSheetSource(this);
+}
 
-SequencePlugin::~SequencePlugin() { DestroyPage(); }
+SequencePlugin::~SequencePlugin() {
+  RemoveSheetSource(this);
+  DestroyPage();
+}
 
 // Runs inside the keyboard hook: no allocation, and the matcher's cost does not depend on
 // the number of bindings.
@@ -27,7 +32,10 @@ bool SequencePlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   m_typed[m_typedLength] = '\0';
 
   int actionId;
-  if (!m_trie.Match(m_typed, m_typedLength, &actionId) || m_engine == nullptr) return false;
+  if (!m_trie.Match(m_typed, m_typedLength, &actionId) || m_engine == nullptr) {
+    SheetChanged();
+    return false;
+  }
   // One key release runs one binding. The engine clears the typed text through OnToggle;
   // it is cleared here too, so that the text never outlives a match.
   m_engine->SetToggled(false);
@@ -51,12 +59,15 @@ void SequencePlugin::Store(int actionId, const char* text, size_t length) {
   auto it = m_shortcuts.find(actionId);
   if (it != m_shortcuts.end()) {
     m_trie.Remove(it->second.text, it->second.length, actionId);
+    m_index.Remove(actionId);
   } else {
     it = m_shortcuts.emplace(actionId, Shortcut()).first;
   }
   Shortcut& shortcut = it->second;
   shortcut.length = NormalizeShortcut(text, length, shortcut.text, kMaxShortcut);
   m_trie.Add(shortcut.text, shortcut.length, actionId);
+  m_index.Add(actionId, shortcut.text, shortcut.length);
+  m_shadowsKnown = false;
 }
 
 void SequencePlugin::Load(int actionId, xmlNode* firstChild) {
@@ -90,7 +101,61 @@ void SequencePlugin::Remove(int actionId) {
   auto it = m_shortcuts.find(actionId);
   if (it == m_shortcuts.end()) return;
   m_trie.Remove(it->second.text, it->second.length, actionId);
+  m_index.Remove(actionId);
   m_shortcuts.erase(it);
+  m_shadowsKnown = false;
+}
+
+size_t SequencePlugin::SheetRows(SheetRow* rows, size_t max) {
+  if (!m_enabled) return 0;
+  return m_index.Completions(m_typed, m_typedLength, rows, max);
+}
+
+int SequencePlugin::ShadowOf(int actionId) {
+  if (!m_shadowsKnown) FindShadows();
+  auto it = m_shadows.find(actionId);
+  return it != m_shadows.end() ? it->second : 0;
+}
+
+// Typing a shortcut from the toggle on is the best chance its binding has: anything typed
+// before it only adds endings that can fire first. So the binding can never fire when the
+// matcher picks a binding at a key before its last, or another one at its last. An empty
+// shortcut ends every text: only the lowest of them can win, at a first key that has no
+// binding of its own.
+void SequencePlugin::FindShadows() {
+  m_shadows.clear();
+  int emptyShadow = -1;  // found when first needed
+  for (const auto& entry : m_shortcuts) {
+    const Shortcut& shortcut = entry.second;
+    int winner = 0;
+    for (size_t typed = 1; typed <= shortcut.length && winner == 0; ++typed) {
+      int fired = 0;
+      if (m_trie.Match(shortcut.text, typed, &fired) && fired != entry.first) winner = fired;
+    }
+    if (shortcut.length == 0) {
+      m_trie.Match("", 0, &winner);
+      if (winner == entry.first) {
+        if (emptyShadow < 0) emptyShadow = EmptyShortcutShadow(entry.first);
+        winner = emptyShadow;
+      }
+    }
+    if (winner != 0) m_shadows[entry.first] = winner;
+  }
+  m_shadowsKnown = true;
+}
+
+// 0 when some first key leaves the empty shortcut actionId to fire; else the binding that
+// the first key of the alphabet fires instead.
+int SequencePlugin::EmptyShortcutShadow(int actionId) const {
+  int first = 0;
+  for (int c = 0; c < kAlphabetSize; ++c) {
+    char key = AlphabetCharacter(c);
+    int fired = 0;
+    m_trie.Match(&key, 1, &fired);
+    if (fired == actionId) return 0;
+    if (c == 0) first = fired;
+  }
+  return first;
 }
 
 const char* SequencePlugin::GetShortcutText(int actionId) {

@@ -8,13 +8,15 @@
 #include <string>
 
 #include "BuiltInPlugin.h"
+#include "CheatSheet.h"
 #include "RoleParts.h"
+#include "ShortcutIndex.h"
 #include "ShortcutText.h"
 #include "SuffixTrie.h"
 
 class SettingsPage;
 
-class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public NotifyHandler {
+class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public NotifyHandler, public SheetSource {
  public:
   SequencePlugin();
   ~SequencePlugin() override;
@@ -40,6 +42,13 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
   // NotifyHandler: the typed text starts empty at every toggle change.
   void OnToggle(bool toggled) override;
 
+  // SheetSource: what the typed text can still become.
+  size_t SheetRows(SheetRow* rows, size_t max) override;
+
+  // The binding that always fires before actionId can: on the way to its shortcut, or on
+  // it; 0 when actionId can fire (or is no binding of this plugin).
+  int ShadowOf(int actionId) override;
+
   const char* TypedText() const { return m_typed; }
   int CurrentAction() const { return m_current; }
   HWND PageWindow() const;
@@ -54,9 +63,14 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
     size_t length;
   };
   void Store(int actionId, const char* text, size_t length);
+  void FindShadows();
+  int EmptyShortcutShadow(int actionId) const;
 
   std::map<int, Shortcut> m_shortcuts;
   SuffixTrie m_trie;
+  ShortcutIndex m_index;
+  std::map<int, int> m_shadows;  // action id -> the binding that fires first
+  bool m_shadowsKnown = true;
   int m_current = 0;
   SettingsPage* m_page = nullptr;  // while this plugin has the page open
   char m_typed[kMaxTyped + 1] = {};

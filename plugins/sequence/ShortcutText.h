@@ -19,6 +19,11 @@ inline int AlphabetIndex(unsigned char c) {
   return -1;
 }
 
+// The character at an alphabet index, the inverse of AlphabetIndex for capitals.
+inline char AlphabetCharacter(int index) {
+  return static_cast<char>(index < 26 ? 'A' + index : index < 36 ? '0' + index - 26 : index == 36 ? ' ' : '-');
+}
+
 // Keeps the characters of text[0..length) that are in the alphabet, capitals for letters,
 // and at most max of them; out holds max + 1 bytes. Returns the length written.
 size_t NormalizeShortcut(const char* text, size_t length, char* out, size_t max);

@@ -178,6 +178,37 @@ TEST_F(RealProgram, NoticeShowsWhileToggledAndTheWindowKeepsTheFocus) {
   EXPECT_EQ(0u, WaitForExit(15000));
 }
 
+std::string NoticeText() {
+  char text[512] = "";
+  GetWindowTextA(FindWindowA("TambrelNotify", nullptr), text, sizeof text);
+  return text;
+}
+
+TEST_F(RealProgram, NoticeListsTheBindingsThatCanStillBeTyped) {
+  std::string why;
+  if (!Start(Binding("NP", kMacroGuid, "np") + Binding("Q", kMacroGuid, "q") + Binding("NX", kMacroGuid, "nx"), 60000,
+             &why))
+    GTEST_SKIP() << why;
+  const std::string all = "Tambrel is toggled\r\nNP np\r\nNX nx\r\nQ q";
+  Type("Pause");
+  EXPECT_TRUE(PumpUntil([&] { return Visible("TambrelNotify", nullptr) && NoticeText() == all; }, kTimeoutMs))
+      << NoticeText();
+  Type("n");
+  const std::string afterN = "Tambrel is toggled\r\nNP np\r\nNX nx";
+  EXPECT_TRUE(PumpUntil([&] { return NoticeText() == afterN; }, kTimeoutMs)) << NoticeText();
+  EXPECT_EQ(window, GetForegroundWindow());
+  RECT notice = {}, work = {};
+  GetWindowRect(FindWindowA("TambrelNotify", nullptr), &notice);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(notice.left >= work.left && notice.top >= work.top && notice.right == work.right - 10 &&
+              notice.bottom == work.bottom - 10);
+  Type("Pause");
+  EXPECT_TRUE(PumpUntil([] { return !Visible("TambrelNotify", nullptr); }, kTimeoutMs));
+  EXPECT_TRUE(gKeys.empty());
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
 TEST_F(RealProgram, PauseF11ShowsAndHidesTheMainWindowAndPauseEscapeQuits) {
   std::string why;
   if (!Start("", 60000, &why)) GTEST_SKIP() << why;

@@ -290,7 +290,7 @@ TEST_F(MainDlgTest, ABoxWithNothingChosenDrawsOnlyItsBackground) {
 
 TEST_F(MainDlgTest, RowsSortByTextsThatLastOnlyUntilThePluginsNextCall) {
   // The test library's plugins keep one text buffer per side, as the contract allows.
-  gLinkedPlugins = {nullptr, nullptr};
+  gLinkedPlugins = {nullptr, nullptr, nullptr};
   CopyFileA((ProgramFolder() + "\\testplugins.dll").c_str(), dir.File("testplugins.dll").c_str(), FALSE);
   std::string bindings;
   for (const char* text : {"C", "A", "B"})

@@ -5,6 +5,8 @@
 #include "NullEngine.h"
 #include <libxml/tree.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -220,6 +222,70 @@ TEST_F(Sequence, TogglingClearsTheTypedText) {
   Type("B");
   EXPECT_EQ(Calls{}, engine.calls);
   EXPECT_STREQ("B", plugin->TypedText());
+}
+
+// The bindings that the next keys can complete: shortcuts that begin with an end of the
+// typed text, each once, with the longest such end as its typed part; else every binding.
+TEST_F(Sequence, SheetRowsBeginWithAnEndOfTheTypedText) {
+  const char* texts[] = {"ABAX", "BAT", "AB", "Q", "ZZ", "ABA"};
+  for (int id = 1; id <= 6; ++id) Load(id, texts[id - 1]);
+  auto rows = [&](size_t max) {
+    SheetRow found[8];
+    size_t total = plugin->SheetRows(found, max);
+    std::string text = std::to_string(total) + ":";
+    for (size_t i = 0; i < std::min(total, max); ++i)
+      text += std::string(" ") + found[i].shortcut + "/" + std::to_string(found[i].typed);
+    return text;
+  };
+  Toggle();
+  EXPECT_EQ("6: AB/0 ABA/0 ABAX/0 BAT/0 Q/0 ZZ/0", rows(8));
+  EXPECT_EQ("6: AB/0 ABA/0", rows(2));
+  Type("XA");  // "A" leads on, "XA" does not
+  EXPECT_EQ("3: AB/1 ABA/1 ABAX/1", rows(8));
+  Type("B");   // "XAB": AB fires
+  EXPECT_EQ((Calls{"toggle off", "execute 3"}), engine.calls);
+  Toggle();
+  Type("Y");  // leads nowhere: everything
+  EXPECT_EQ("6: AB/0 ABA/0 ABAX/0 BAT/0 Q/0 ZZ/0", rows(8));
+  shortcuts()->Remove(3);
+  Type("BA");  // "YBA": BA... leads to BAT, A to ABA and ABAX
+  EXPECT_EQ("3: ABA/1 ABAX/1 BAT/2", rows(8));
+  plugin->SetEnabled(false);
+  EXPECT_EQ("0:", rows(8));
+}
+
+// A binding can never fire when another one always fires first on the way to it. Checked
+// against every typing up to one key longer than the longest shortcut, for random sets of
+// shortcuts over three letters (empty and shared ones among them).
+TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
+  srand(1208);
+  for (int round = 0; round < 300; ++round) {
+    SequencePlugin* fresh = new SequencePlugin;
+    plugin->Release();
+    plugin = fresh;
+    plugin->SetEngine(&engine);
+    plugin->SetEnabled(true);
+    engine.notify = plugin->GetNotifyHandler();
+    int count = 1 + rand() % 6;
+    for (int id = 1; id <= count; ++id) {
+      char text[4] = "";
+      int length = rand() % 4;
+      for (int i = 0; i < length; ++i) text[i] = static_cast<char>('A' + rand() % 3);
+      Load(id, text);
+    }
+    // Typings over four letters: D is bound by no shortcut.
+    std::set<int> fired;
+    for (int length = 1, typings = 4; length <= 4; ++length, typings *= 4) {
+      for (int code = 0; code < typings; ++code) {
+        Toggle();
+        for (int i = 0, rest = code; i < length && engine.calls.empty(); ++i, rest /= 4) Key('A' + rest % 4);
+        if (engine.calls.size() == 2) fired.insert(atoi(engine.calls[1].c_str() + 8));
+      }
+    }
+    for (int id = 1; id <= count; ++id)
+      EXPECT_EQ(fired.count(id) == 0, plugin->ShadowOf(id) != 0)
+          << "round " << round << ", binding " << id << " (" << shortcuts()->GetShortcutText(id) << ")";
+  }
 }
 
 TEST(SuffixTrie, RemovingEveryShortcutLeavesTheRootAlone) {

@@ -1,0 +1,79 @@
+#include "ShortcutIndex.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+namespace {
+
+// Byte order of the texts, then the action id: the order of the main window's list.
+int Compare(const char* a, size_t aLength, const char* b, size_t bLength) {
+  int c = memcmp(a, b, std::min(aLength, bLength));
+  if (c != 0) return c;
+  return aLength < bLength ? -1 : aLength > bLength ? 1 : 0;
+}
+
+}  // namespace
+
+void ShortcutIndex::Add(int actionId, const char* text, size_t length) {
+  m_entries.push_back(Entry{text, length, actionId});
+  m_sorted = false;
+}
+
+void ShortcutIndex::Remove(int actionId) {
+  for (size_t i = 0; i < m_entries.size(); ++i) {
+    if (m_entries[i].actionId != actionId) continue;
+    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
+    return;
+  }
+}
+
+void ShortcutIndex::Sort() {
+  std::sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
+    int c = Compare(a.text, a.length, b.text, b.length);
+    return c != 0 ? c < 0 : a.actionId < b.actionId;
+  });
+  m_sorted = true;
+}
+
+size_t ShortcutIndex::Completions(const char* typed, size_t length, SheetRow* rows, size_t max) {
+  if (!m_sorted) Sort();
+  // Each non-empty end of the typed text marks the range of shortcuts that begin with it;
+  // a shortcut can lie in several (typed ABA: ABAX begins with ABA and with A). Each entry
+  // is listed once, with the longest typed end it begins with.
+  struct Range {
+    size_t begin, end, typed;
+  };
+  Range ranges[17];
+  size_t count = 0;
+  for (size_t start = 0; start < length; ++start) {
+    const char* end = typed + start;
+    size_t n = length - start;
+    auto less = [&](const Entry& e, int) { return Compare(e.text, std::min(e.length, n), end, n) < 0; };
+    auto greater = [&](int, const Entry& e) { return Compare(end, n, e.text, std::min(e.length, n)) < 0; };
+    size_t begin = static_cast<size_t>(std::lower_bound(m_entries.begin(), m_entries.end(), 0, less) - m_entries.begin());
+    size_t stop = static_cast<size_t>(std::upper_bound(m_entries.begin(), m_entries.end(), 0, greater) - m_entries.begin());
+    if (begin < stop) ranges[count++] = Range{begin, stop, n};
+  }
+  if (count == 0) {
+    size_t shown = std::min(max, m_entries.size());
+    for (size_t i = 0; i < shown; ++i) rows[i] = SheetRow{m_entries[i].actionId, m_entries[i].text, 0};
+    return m_entries.size();
+  }
+  // Walk the union of the ranges in order: count it whole, list its first entries.
+  std::sort(ranges, ranges + count, [](const Range& a, const Range& b) { return a.begin < b.begin; });
+  size_t total = 0, shown = 0, covered = 0;
+  for (size_t r = 0; r < count; ++r) {
+    size_t from = std::max(ranges[r].begin, covered);
+    if (from >= ranges[r].end) continue;
+    total += ranges[r].end - from;
+    for (size_t i = from; i < ranges[r].end && shown < max; ++i) {
+      size_t typedHere = 0;
+      for (size_t q = 0; q < count; ++q)
+        if (i >= ranges[q].begin && i < ranges[q].end) typedHere = std::max(typedHere, ranges[q].typed);
+      rows[shown++] = SheetRow{m_entries[i].actionId, m_entries[i].text, typedHere};
+    }
+    covered = ranges[r].end;  // further than before: this range reached past it
+  }
+  return total;
+}
