@@ -37,6 +37,11 @@ struct LinkedPlugins {
 };
 extern LinkedPlugins gLinkedPlugins;
 
+// The engine window's timer that checks for a dropped hook, and how long after a raw key
+// event the hook has not seen it looks.
+const UINT_PTR kWatchdogTimer = 1;
+const UINT kWatchdogGraceMs = 1500;
+
 // Asks the Tambrel that runs in this session to show its main window, waiting up to waitMs
 // for its engine to come up. False when there is none.
 bool ShowRunningTambrel(DWORD waitMs);
@@ -131,6 +136,7 @@ class TambrelEngine final : public Engine {
   int QueueAction(int actionId);
   int RunOutsideHook(int actionId);
   void OnRawKeyEvent(DWORD time);
+  void OnWatchdogTimer();
   void CreateEngineWindow();
   void DestroyEngineWindow();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -144,7 +150,8 @@ class TambrelEngine final : public Engine {
   HWND m_window = nullptr;   // message-only: queued actions, show requests, raw input
   bool m_rawInput = false;   // the window receives the desktop's raw keyboard input
   DWORD m_lastHookTime = 0;  // time of the newest key event the hook saw
-  int m_missedByHook = 0;    // raw key events in a row newer than that
+  int m_rawUnseen = 0;       // raw key events newer than that, waiting for the watchdog timer
+  DWORD m_rawUnseenTime = 0;  // the first of them
   int m_hookDepth = 0;       // > 0 while the hook procedure runs (it can nest)
   unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;

@@ -53,6 +53,9 @@ LRESULT CALLBACK TambrelEngine::WindowProc(HWND window, UINT message, WPARAM wPa
       // The message's time is the key event's, as the hook's record has it.
       engine->OnRawKeyEvent(static_cast<DWORD>(GetMessageTime()));
       break;  // the default procedure frees the input
+    case WM_TIMER:
+      if (wParam == kWatchdogTimer) engine->OnWatchdogTimer();
+      return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -77,17 +77,24 @@ bool TambrelEngine::KeyFate(DWORD vk, WPARAM message, bool swallow) {
   return swallow;
 }
 
-// The hook sees every key event before raw input is made of it, so a raw key event newer
-// than the newest event the hook saw means the hook has been dropped. Two in a row, so that
-// nothing that arrives out of order can make it look so.
+// A raw key event newer than the newest event the hook saw: the hook should see it too, but
+// not always first (under Wine raw input can come before the hook calls once another
+// program's hook is ahead of ours), and never when a hook ahead of ours swallows the key.
+// So the engine window's timer looks again after a grace time: when the hook has still seen
+// nothing as new, and more keys than one went by unseen, the hook has been dropped.
 void TambrelEngine::OnRawKeyEvent(DWORD time) {
-  if (m_hook == HOOKPAD_NO_SLOT) return;
-  if (static_cast<LONG>(time - m_lastHookTime) <= 0) {
-    m_missedByHook = 0;
-    return;
+  if (m_hook == HOOKPAD_NO_SLOT || static_cast<LONG>(time - m_lastHookTime) <= 0) return;
+  if (m_rawUnseen++ == 0) {
+    m_rawUnseenTime = time;
+    SetTimer(m_window, kWatchdogTimer, kWatchdogGraceMs, nullptr);
   }
-  if (++m_missedByHook < 2) return;
-  m_missedByHook = 0;
+}
+
+void TambrelEngine::OnWatchdogTimer() {
+  KillTimer(m_window, kWatchdogTimer);
+  int unseen = m_rawUnseen;
+  m_rawUnseen = 0;
+  if (m_hook == HOOKPAD_NO_SLOT || unseen < 3 || static_cast<LONG>(m_rawUnseenTime - m_lastHookTime) <= 0) return;
   SetHookActive(false);
   SetHookActive(true);
   if (m_hook == HOOKPAD_NO_SLOT) {

@@ -19,7 +19,7 @@ const int kMargin = 10;      // off the work area's right and bottom edges
 const int kRowHeight = 20;
 const int kPanelPadding = 6;
 const int kColumnGap = 16;
-const UINT kRefreshSheet = WM_APP + 1;
+const UINT_PTR kRefreshTimer = 1;
 // The notice as described, and with the list: then it also lets every click through and
 // never activates, as it may cover part of what the user works on.
 const DWORD kNoticeStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
@@ -153,13 +153,10 @@ void NotifyPlugin::SetShowBindings(bool show) {
   PostRefresh();
 }
 
+// Toggles mostly come inside the keyboard hook, where showing or hiding a window would hold
+// up the key (and the action that the key runs): the notice follows a moment later.
 void NotifyPlugin::OnToggle(bool toggled) {
   m_toggled = toggled;
-  if (m_window == nullptr) return;
-  bool shown = m_enabled && m_toggled;
-  // Shown without activation: the notice never takes the focus from the user's program.
-  ShowWindow(m_window, shown ? SW_SHOWNA : SW_HIDE);
-  // Toggles come inside the hook too: the list is made once it has returned.
   PostRefresh();
 }
 
@@ -167,12 +164,15 @@ void NotifyPlugin::SheetChanged() {
   if (m_showBindings) PostRefresh();
 }
 
+// A timer rather than a posted message: its message comes only once the queue holds nothing
+// else, so an action that the same key queued runs first.
 void NotifyPlugin::PostRefresh() {
   if (m_window == nullptr || m_refreshPosted) return;
-  m_refreshPosted = PostMessageA(m_window, kRefreshSheet, 0, 0) != FALSE;
+  m_refreshPosted = SetTimer(m_window, kRefreshTimer, 0, nullptr) != 0;
 }
 
 void NotifyPlugin::Refresh() {
+  if (m_refreshPosted) KillTimer(m_window, kRefreshTimer);
   m_refreshPosted = false;
   MakeRows();
   // The window's text is what it shows, for screen readers: the line, then the rows.
@@ -180,10 +180,14 @@ void NotifyPlugin::Refresh() {
   for (const Row& row : m_rows) text += "\r\n" + row.shortcut + " " + row.action;
   if (m_moreRows > 0) text += "\r\nand " + std::to_string(m_moreRows) + " more";
   // Unchanged, the window is left alone: every call on it is a trip to the window server.
-  if (text == m_text) return;
-  m_text = text;
-  SetWindowTextA(m_window, text.c_str());
-  Place();
+  if (text != m_text) {
+    m_text = text;
+    SetWindowTextA(m_window, text.c_str());
+    Place();
+  }
+  // Shown without activation: the notice never takes the focus from the user's program.
+  bool shown = m_enabled && m_toggled;
+  if (shown != (IsWindowVisible(m_window) != FALSE)) ShowWindow(m_window, shown ? SW_SHOWNA : SW_HIDE);
 }
 
 std::string NotifyPlugin::ActionText(int actionId) {
@@ -296,8 +300,8 @@ LRESULT CALLBACK NotifyPlugin::WindowProc(HWND window, UINT message, WPARAM wPar
       EndPaint(window, &paint);
       return 0;
     }
-    case kRefreshSheet:
-      plugin->Refresh();
+    case WM_TIMER:
+      if (wParam == kRefreshTimer) plugin->Refresh();
       return 0;
     case WM_DISPLAYCHANGE:
       plugin->Place();

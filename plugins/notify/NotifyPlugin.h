@@ -31,14 +31,15 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
   LRESULT PreTranslateMessage(MSG* msg) override;
 
   void OnToggle(bool toggled) override;
-  // SheetListener: posted, so that the list is made after the hook returned.
+  // SheetListener: the list is made after the hook returned.
   void SheetChanged() override;
 
   bool ShowsBindings() const { return m_showBindings; }
   void SetShowBindings(bool show);
 
-  // Makes the list again from the sources, with the window's text, size and place: what the
-  // posted message does. Public for the tests and the benchmark, as is the list alone.
+  // Makes the list again from the sources, with the window's text, size and place, and shows
+  // or hides the window: what the refresh timer does. Public for the tests and the
+  // benchmark, as is the list alone.
   void Refresh();
   void MakeRows();
 
@@ -62,7 +63,7 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
 
   bool m_toggled = false;
   bool m_showBindings = true;
-  bool m_refreshPosted = false;  // one message at a time, however fast the keys come
+  bool m_refreshPosted = false;  // the refresh timer is set: once, however fast the keys come
   HWND m_window = nullptr;
   UniqueFont m_noticeFont, m_rowFont, m_typedFont;
   std::vector<Row> m_rows;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "FakeEngine.h"
 #include "Library.h"
 #include "notify/NotifyPlugin.h"
 
@@ -29,6 +30,13 @@ struct NotifyPluginTest : ::testing::Test {
     ASSERT_NE(nullptr, window);
   }
   void TearDown() override { plugin->Release(); }
+  // The notice follows a toggle on its refresh timer.
+  void Settle() {
+    for (int i = 0; i < 5; ++i) {
+      Sleep(15);
+      PumpMessages();
+    }
+  }
   NotifyPlugin* plugin = nullptr;
   HWND window = nullptr;
 };
@@ -59,7 +67,7 @@ TEST_F(NotifyPluginTest, ShownExactlyWhileEnabledAndToggled) {
   };
   const Step steps[] = {
       {false, true, false},  // toggled while disabled: nothing
-      {true, true, true},    // enabling shows it at once
+      {true, true, true},    // enabling shows it
       {false, false, false}, {false, true, true},
       {true, false, false},  {true, true, true},
       {false, false, false}, {true, false, false},
@@ -74,6 +82,7 @@ TEST_F(NotifyPluginTest, ShownExactlyWhileEnabledAndToggled) {
       plugin->SetEnabled(step.value);
     else
       plugin->OnToggle(step.value);
+    Settle();
     EXPECT_EQ(step.visible, IsWindowVisible(window) != FALSE) << "step " << index;
     EXPECT_EQ(foreground, GetForegroundWindow()) << "step " << index;
     ++index;
@@ -84,6 +93,7 @@ TEST_F(NotifyPluginTest, ShownExactlyWhileEnabledAndToggled) {
 TEST_F(NotifyPluginTest, StaysInPlaceAndFollowsTheDisplay) {
   plugin->SetEnabled(true);
   plugin->OnToggle(true);
+  Settle();
   RECT before;
   GetWindowRect(window, &before);
   RECT proposed = {5, 5, 475, 50};
@@ -103,6 +113,7 @@ TEST_F(NotifyPluginTest, StaysInPlaceAndFollowsTheDisplay) {
 TEST_F(NotifyPluginTest, PaintsItsTextInGreenOnTheSeeThroughBlack) {
   plugin->SetEnabled(true);
   plugin->OnToggle(true);
+  Settle();
   UpdateWindow(window);
   RECT client;
   GetClientRect(window, &client);
