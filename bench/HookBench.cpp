@@ -143,14 +143,20 @@ int main(int argc, char** argv) {
   int bindings = 0;
   const int sizes[] = {10, 1000, 10000};
   double untoggled[3], toggled[3], firstList[3], listAll[3], listSome[3], withWindow[3];
-  printf("%d events per figure; CallNextHookEx left out; the notice lists the bindings\n\n", kEvents);
+  printf("%d events per figure; CallNextHookEx left out; every other binding has a program filter; the notice\n"
+         "lists the bindings\n\n", kEvents);
   printf("%10s %22s %26s\n", "bindings", "untoggled (ns/event)", "toggled (ns/key release)");
   for (int s = 0; s < 3; ++s) {
     for (; bindings < sizes[s]; ++bindings) {
       int actionId = engine->AddAction({sequenceId, executeId});
-      xmlNode* text = xmlNewDocText(doc, reinterpret_cast<const xmlChar*>(ShortcutOf(bindings).c_str()));
-      shortcuts->Load(actionId, text);
-      xmlFreeNode(text);
+      // Every other binding is for some program only (one of twenty, none of them this one).
+      xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
+      xmlAddChild(element, xmlNewDocText(doc, reinterpret_cast<const xmlChar*>(ShortcutOf(bindings).c_str())));
+      if (bindings % 2 != 0)
+        xmlSetProp(element, reinterpret_cast<const xmlChar*>("programs"),
+                   reinterpret_cast<const xmlChar*>(("tool" + std::to_string(bindings % 20) + ".exe").c_str()));
+      shortcuts->Load(actionId, element->children);
+      xmlFreeNode(element);
     }
     engine->SetToggled(false);
     Feed(false);  // warm-up

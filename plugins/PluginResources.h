@@ -48,6 +48,7 @@
 // Sequence shortcut page
 #define IDD_SEQUENCE_PAGE 209
 #define IDC_SEQUENCE_TEXT 1001
+#define IDC_SEQUENCE_PROGRAMS 1031
 
 // Windows action page
 #define IDD_WINDOWS_PAGE 210

@@ -83,6 +83,7 @@ class Page : public SettingsPage {
  private:
   static constexpr LayoutMapEntry kLayout[] = {
       {IDC_SEQUENCE_TEXT, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_SEQUENCE_PROGRAMS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
   };
 };
 constexpr LayoutMapEntry Page::kLayout[];

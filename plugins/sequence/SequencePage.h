@@ -1,4 +1,5 @@
-// The page of a sequence shortcut: one edit field that takes only what a shortcut can hold.
+// The page of a sequence shortcut: an edit field that takes only what a shortcut can hold,
+// and the programs the shortcut is for ("Only in:", empty for every program).
 #ifndef TAMBRELPLUG_SEQUENCEPAGE_H
 #define TAMBRELPLUG_SEQUENCEPAGE_H
 

@@ -2,14 +2,19 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <set>
+
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
+#include "ProgramFilter.h"
 #include "SequencePage.h"
 
 SequencePlugin::SequencePlugin()
     : BuiltInPlugin("Keyboard Shortcut Plugin", SEQUENCE_PLUGIN_GUID,
                     PLUGIN_NOTIFYHANDLER | PLUGIN_SHORTCUTTYPE, IDI_KEYBOARD) {
+  m_trie.SetAdmission(AdmissionOf, this);
   AddSheetSource(this);
 }
 
@@ -49,30 +54,92 @@ void SequencePlugin::OnToggle(bool toggled) {
   m_toggled = toggled;
   memset(m_typed, 0, sizeof m_typed);
   m_typedLength = 0;
+  // The program is looked up once per toggle, and only where some shortcut has a filter:
+  // this can be inside the hook.
+  if (toggled && m_filtered > 0) {
+    char program[MAX_PATH];
+    ForegroundProgram(program, sizeof program);
+    SetProgram(program);
+  }
+}
+
+void SequencePlugin::SetProgram(const char* name) {
+  int number = 0;
+  for (size_t i = 0; i < m_programNames.size() && number == 0; ++i)
+    if (SameProgram(m_programNames[i].c_str(), name)) number = static_cast<int>(i) + 1;
+  if (number != m_program) ElectFor(number);
+}
+
+// The shortcuts whose filters name the old or the new program choose again.
+void SequencePlugin::ElectFor(int program) {
+  int old = m_program;
+  m_program = program;
+  for (const auto& entry : m_shortcuts) {
+    const std::vector<int>& programs = entry.second.programs;
+    if (std::find(programs.begin(), programs.end(), old) != programs.end() ||
+        std::find(programs.begin(), programs.end(), program) != programs.end())
+      m_trie.Elect(entry.second.text, entry.second.length);
+  }
+}
+
+bool SequencePlugin::Admitted(const Shortcut& shortcut) const {
+  return shortcut.programs.empty() ||
+         std::find(shortcut.programs.begin(), shortcut.programs.end(), m_program) != shortcut.programs.end();
+}
+
+Admission SequencePlugin::AdmissionOf(const void* context, int actionId) {
+  const SequencePlugin* plugin = static_cast<const SequencePlugin*>(context);
+  auto it = plugin->m_shortcuts.find(actionId);
+  if (it == plugin->m_shortcuts.end() || it->second.programs.empty()) return kEveryProgram;
+  return plugin->Admitted(it->second) ? kThisProgram : kNotThisProgram;
+}
+
+std::vector<int> SequencePlugin::ProgramNumbers(const std::string& list) {
+  std::vector<int> numbers;
+  for (const std::string& name : ParsePrograms(list)) {
+    size_t i = 0;
+    while (i < m_programNames.size() && !SameProgram(m_programNames[i].c_str(), name.c_str())) ++i;
+    if (i == m_programNames.size()) m_programNames.push_back(name);
+    numbers.push_back(static_cast<int>(i) + 1);
+  }
+  return numbers;
+}
+
+std::string SequencePlugin::ProgramList(const Shortcut& shortcut, const char* separator) const {
+  std::vector<std::string> names;
+  for (int number : shortcut.programs) names.push_back(m_programNames[static_cast<size_t>(number) - 1]);
+  return JoinPrograms(names, separator);
 }
 
 LRESULT SequencePlugin::PreTranslateMessage(MSG* msg) {
   return m_page != nullptr && IsDialogMessageA(m_page->Window(), msg) ? 1 : 0;
 }
 
-void SequencePlugin::Store(int actionId, const char* text, size_t length) {
+void SequencePlugin::Store(int actionId, const char* text, size_t length, const std::string& programs) {
   auto it = m_shortcuts.find(actionId);
   if (it != m_shortcuts.end()) {
     m_trie.Remove(it->second.text, it->second.length, actionId);
     m_index.Remove(actionId);
+    if (!it->second.programs.empty()) --m_filtered;
   } else {
     it = m_shortcuts.emplace(actionId, Shortcut()).first;
   }
   Shortcut& shortcut = it->second;
   shortcut.length = NormalizeShortcut(text, length, shortcut.text, kMaxShortcut);
+  shortcut.programs = ProgramNumbers(programs);  // before the trie asks for it
+  if (!shortcut.programs.empty()) ++m_filtered;
   m_trie.Add(shortcut.text, shortcut.length, actionId);
-  m_index.Add(actionId, shortcut.text, shortcut.length);
+  m_index.Add(actionId, shortcut.text, shortcut.length, &shortcut.programs);
   m_shadowsKnown = false;
 }
 
+// The filter is an attribute of the shortcut element, which the first child leads to. An
+// empty shortcut with a filter is written with an empty comment as that child.
 void SequencePlugin::Load(int actionId, xmlNode* firstChild) {
   std::string text = NodeText(firstChild);  // an empty element has no child: empty text
-  Store(actionId, text.data(), text.size());
+  const xmlNode* element = firstChild != nullptr ? firstChild->parent : nullptr;
+  std::string programs = element != nullptr ? AttributeText(element, "programs") : std::string();
+  Store(actionId, text.data(), text.size(), programs);
 }
 
 void SequencePlugin::Apply(int actionId) {
@@ -80,20 +147,27 @@ void SequencePlugin::Apply(int actionId) {
   if (m_page == nullptr) return;  // nothing to read: the shortcut stays as it is
   char text[kMaxShortcut + 1] = {};
   int length = GetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_TEXT, text, sizeof text);
-  Store(actionId, text, length > 0 ? static_cast<size_t>(length) : 0);
+  Store(actionId, text, length > 0 ? static_cast<size_t>(length) : 0,
+        m_page->ItemText(IDC_SEQUENCE_PROGRAMS));
   Select(actionId);
 }
 
 void SequencePlugin::Save(int actionId, xmlNode* element) {
   auto it = m_shortcuts.find(actionId);
-  if (it != m_shortcuts.end()) AddContent(element, it->second.text);
+  if (it == m_shortcuts.end()) return;
+  AddContent(element, it->second.text);
+  if (it->second.programs.empty()) return;
+  xmlSetProp(element, X("programs"), Utf8Text(ProgramList(it->second, ";").c_str()).Get());
+  if (it->second.length == 0) xmlAddChild(element, xmlNewDocComment(element->doc, X("")));
 }
 
 void SequencePlugin::Select(int actionId) {
   m_current = actionId;
   if (m_page == nullptr) return;
   auto it = actionId != 0 ? m_shortcuts.find(actionId) : m_shortcuts.end();
-  SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_TEXT, it != m_shortcuts.end() ? it->second.text : "");
+  bool known = it != m_shortcuts.end();
+  SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_TEXT, known ? it->second.text : "");
+  SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_PROGRAMS, known ? ProgramList(it->second, "; ").c_str() : "");
 }
 
 void SequencePlugin::Remove(int actionId) {
@@ -102,13 +176,14 @@ void SequencePlugin::Remove(int actionId) {
   if (it == m_shortcuts.end()) return;
   m_trie.Remove(it->second.text, it->second.length, actionId);
   m_index.Remove(actionId);
+  if (!it->second.programs.empty()) --m_filtered;
   m_shortcuts.erase(it);
   m_shadowsKnown = false;
 }
 
 size_t SequencePlugin::SheetRows(SheetRow* rows, size_t max) {
   if (!m_enabled) return 0;
-  return m_index.Completions(m_typed, m_typedLength, rows, max);
+  return m_index.Completions(m_typed, m_typedLength, m_program, rows, max);
 }
 
 int SequencePlugin::ShadowOf(int actionId) {
@@ -118,30 +193,53 @@ int SequencePlugin::ShadowOf(int actionId) {
 }
 
 // Typing a shortcut from the toggle on is the best chance its binding has: anything typed
-// before it only adds endings that can fire first. So the binding can never fire when the
-// matcher picks a binding at a key before its last, or another one at its last. An empty
-// shortcut ends every text: only the lowest of them can win, at a first key that has no
-// binding of its own.
+// before it only adds endings that can fire first. So in a program the binding can never
+// fire when the matcher picks a binding at a key before its last, or another one at its
+// last. A binding for every program meets the same bindings everywhere or more: it can fire
+// somewhere exactly when it can in a program that no filter names. One with a filter never
+// fires when that holds in every program its filter names.
 void SequencePlugin::FindShadows() {
   m_shadows.clear();
-  int emptyShadow = -1;  // found when first needed
+  int current = m_program;
+  std::vector<std::vector<int>> byProgram(m_programNames.size() + 1);
+  for (const auto& entry : m_shortcuts)
+    for (int program : entry.second.programs) byProgram[static_cast<size_t>(program)].push_back(entry.first);
+  ElectFor(0);
   for (const auto& entry : m_shortcuts) {
-    const Shortcut& shortcut = entry.second;
-    int winner = 0;
-    for (size_t typed = 1; typed <= shortcut.length && winner == 0; ++typed) {
-      int fired = 0;
-      if (m_trie.Match(shortcut.text, typed, &fired) && fired != entry.first) winner = fired;
-    }
-    if (shortcut.length == 0) {
-      m_trie.Match("", 0, &winner);
-      if (winner == entry.first) {
-        if (emptyShadow < 0) emptyShadow = EmptyShortcutShadow(entry.first);
-        winner = emptyShadow;
-      }
-    }
-    if (winner != 0) m_shadows[entry.first] = winner;
+    if (!entry.second.programs.empty()) continue;
+    if (int shadow = ShadowIn(entry.first, entry.second)) m_shadows[entry.first] = shadow;
   }
+  std::set<int> canFire;
+  std::map<int, int> firstShadow;
+  for (size_t program = 1; program < byProgram.size(); ++program) {
+    ElectFor(static_cast<int>(program));
+    for (int id : byProgram[program]) {
+      if (canFire.count(id) != 0) continue;
+      int shadow = ShadowIn(id, m_shortcuts[id]);
+      if (shadow == 0) canFire.insert(id);
+      else firstShadow.emplace(id, shadow);
+    }
+  }
+  for (const auto& found : firstShadow)
+    if (canFire.count(found.first) == 0) m_shadows[found.first] = found.second;
+  ElectFor(current);
   m_shadowsKnown = true;
+}
+
+// The binding that fires first on the way to this one in the program at hand, or 0. An
+// empty shortcut ends every text: only the first of them can win, at a first key that has
+// no binding of its own.
+int SequencePlugin::ShadowIn(int actionId, const Shortcut& shortcut) {
+  int winner = 0;
+  for (size_t typed = 1; typed <= shortcut.length && winner == 0; ++typed) {
+    int fired = 0;
+    if (m_trie.Match(shortcut.text, typed, &fired) && fired != actionId) winner = fired;
+  }
+  if (shortcut.length == 0) {
+    m_trie.Match("", 0, &winner);
+    if (winner == actionId) winner = EmptyShortcutShadow(actionId);
+  }
+  return winner;
 }
 
 // 0 when some first key leaves the empty shortcut actionId to fire; else the binding that
@@ -158,9 +256,13 @@ int SequencePlugin::EmptyShortcutShadow(int actionId) const {
   return first;
 }
 
+// With a filter, the programs follow the shortcut: "NP [notepad.exe]".
 const char* SequencePlugin::GetShortcutText(int actionId) {
   auto it = m_shortcuts.find(actionId);
-  return it != m_shortcuts.end() ? it->second.text : "Unknown";
+  if (it == m_shortcuts.end()) return "Unknown";
+  if (it->second.programs.empty()) return it->second.text;
+  m_text = std::string(it->second.text) + " [" + ProgramList(it->second, "; ") + "]";
+  return m_text.c_str();
 }
 
 void SequencePlugin::CreatePage(HWND parent, RECT rect) {
@@ -190,6 +292,6 @@ void SequencePlugin::AppendDebugInfo(std::string& text, bool forAction, int acti
   }
   auto it = m_shortcuts.find(actionId);  // find: no entry is made for an unknown id
   text += "\t\t";
-  if (it != m_shortcuts.end()) text += it->second.text;
+  if (it != m_shortcuts.end()) text += GetShortcutText(actionId);
   text += "\n";
 }

@@ -1,11 +1,13 @@
 // "Keyboard Shortcut Plugin": the "Sequence Shortcut" trigger. While toggled, the letters,
 // digits, spaces and hyphens typed are collected; a binding whose shortcut ends the typed
-// text runs.
+// text runs. A shortcut may hold a program filter: then it applies only while one of those
+// programs has the foreground window when the toggle goes on.
 #ifndef TAMBRELPLUG_SEQUENCEPLUGIN_H
 #define TAMBRELPLUG_SEQUENCEPLUGIN_H
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "BuiltInPlugin.h"
 #include "CheatSheet.h"
@@ -49,6 +51,10 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
   // it; 0 when actionId can fire (or is no binding of this plugin).
   int ShadowOf(int actionId) override;
 
+  // The program the keys would have gone to: looked up when the toggle goes on. Public for
+  // the tests, which set it themselves.
+  void SetProgram(const char* name);
+
   const char* TypedText() const { return m_typed; }
   int CurrentAction() const { return m_current; }
   HWND PageWindow() const;
@@ -61,12 +67,24 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
   struct Shortcut {
     char text[kMaxShortcut + 1];
     size_t length;
+    std::vector<int> programs;  // the filter, as numbers of m_programNames; empty for none
   };
-  void Store(int actionId, const char* text, size_t length);
+  void Store(int actionId, const char* text, size_t length, const std::string& programs);
+  std::vector<int> ProgramNumbers(const std::string& list);
+  std::string ProgramList(const Shortcut& shortcut, const char* separator) const;
+  static Admission AdmissionOf(const void* plugin, int actionId);
+  bool Admitted(const Shortcut& shortcut) const;
+  void ElectFor(int program);
   void FindShadows();
+  int ShadowIn(int actionId, const Shortcut& shortcut);
   int EmptyShortcutShadow(int actionId) const;
 
   std::map<int, Shortcut> m_shortcuts;
+  // Every program name a filter holds, each once; a filter holds their numbers (index + 1).
+  std::vector<std::string> m_programNames;
+  int m_program = 0;  // the program at hand among them; 0 for one that no filter names
+  int m_filtered = 0; // how many shortcuts have a filter
+  std::string m_text;  // GetShortcutText's answer, when it is more than the shortcut
   SuffixTrie m_trie;
   ShortcutIndex m_index;
   std::map<int, int> m_shadows;  // action id -> the binding that fires first

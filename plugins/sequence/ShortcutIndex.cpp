@@ -6,6 +6,8 @@
 
 namespace {
 
+const size_t kMaxRanges = 17;  // the typed text's non-empty ends, and one more
+
 // Byte order of the texts, then the action id: the order of the main window's list.
 int Compare(const char* a, size_t aLength, const char* b, size_t bLength) {
   int c = memcmp(a, b, std::min(aLength, bLength));
@@ -15,8 +17,8 @@ int Compare(const char* a, size_t aLength, const char* b, size_t bLength) {
 
 }  // namespace
 
-void ShortcutIndex::Add(int actionId, const char* text, size_t length) {
-  m_entries.push_back(Entry{text, length, actionId});
+void ShortcutIndex::Add(int actionId, const char* text, size_t length, const std::vector<int>* programs) {
+  m_entries.push_back(Entry{text, length, actionId, programs});
   m_sorted = false;
 }
 
@@ -36,7 +38,7 @@ void ShortcutIndex::Sort() {
   m_sorted = true;
 }
 
-size_t ShortcutIndex::Completions(const char* typed, size_t length, SheetRow* rows, size_t max) {
+size_t ShortcutIndex::Completions(const char* typed, size_t length, int program, SheetRow* rows, size_t max) {
   if (!m_sorted) Sort();
   // Each non-empty end of the typed text marks the range of shortcuts that begin with it;
   // a shortcut can lie in several (typed ABA: ABAX begins with ABA and with A). Each entry
@@ -44,9 +46,9 @@ size_t ShortcutIndex::Completions(const char* typed, size_t length, SheetRow* ro
   struct Range {
     size_t begin, end, typed;
   };
-  Range ranges[17];
+  Range ranges[kMaxRanges];
   size_t count = 0;
-  for (size_t start = 0; start < length; ++start) {
+  for (size_t start = 0; start < length && count < kMaxRanges; ++start) {
     const char* end = typed + start;
     size_t n = length - start;
     auto less = [&](const Entry& e, int) { return Compare(e.text, std::min(e.length, n), end, n) < 0; };
@@ -55,25 +57,25 @@ size_t ShortcutIndex::Completions(const char* typed, size_t length, SheetRow* ro
     size_t stop = static_cast<size_t>(std::upper_bound(m_entries.begin(), m_entries.end(), 0, greater) - m_entries.begin());
     if (begin < stop) ranges[count++] = Range{begin, stop, n};
   }
-  if (count == 0) {
-    size_t shown = std::min(max, m_entries.size());
-    for (size_t i = 0; i < shown; ++i) rows[i] = SheetRow{m_entries[i].actionId, m_entries[i].text, 0};
-    return m_entries.size();
-  }
-  // Walk the union of the ranges in order: count it whole, list its first entries.
+  // Nothing leads on: every binding, as one range.
+  if (count == 0) ranges[count++] = Range{0, m_entries.size(), 0};
+  // Walk the union of the ranges in order, skipping bindings for other programs.
   std::sort(ranges, ranges + count, [](const Range& a, const Range& b) { return a.begin < b.begin; });
   size_t total = 0, shown = 0, covered = 0;
   for (size_t r = 0; r < count; ++r) {
-    size_t from = std::max(ranges[r].begin, covered);
-    if (from >= ranges[r].end) continue;
-    total += ranges[r].end - from;
-    for (size_t i = from; i < ranges[r].end && shown < max; ++i) {
+    for (size_t i = std::max(ranges[r].begin, covered); i < ranges[r].end; ++i) {
+      const Entry& entry = m_entries[i];
+      if (entry.programs != nullptr && !entry.programs->empty() &&
+          std::find(entry.programs->begin(), entry.programs->end(), program) == entry.programs->end())
+        continue;
+      ++total;
+      if (shown == max) continue;
       size_t typedHere = 0;
       for (size_t q = 0; q < count; ++q)
         if (i >= ranges[q].begin && i < ranges[q].end) typedHere = std::max(typedHere, ranges[q].typed);
-      rows[shown++] = SheetRow{m_entries[i].actionId, m_entries[i].text, typedHere};
+      rows[shown++] = SheetRow{entry.actionId, entry.text, typedHere};
     }
-    covered = ranges[r].end;  // further than before: this range reached past it
+    covered = std::max(covered, ranges[r].end);
   }
   return total;
 }

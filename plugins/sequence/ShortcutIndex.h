@@ -11,20 +11,23 @@
 
 class ShortcutIndex {
  public:
-  // A binding not in the index yet; text stays valid, and unchanged, as long as it is in it
-  // (the plugin's own storage). A changed shortcut is removed and added again.
-  void Add(int actionId, const char* text, size_t length);
+  // A binding not in the index yet. text and programs (the numbers of the programs its
+  // filter names; empty for every program) stay valid, and unchanged, as long as it is in
+  // the index: they are the plugin's own. A changed shortcut is removed and added again.
+  void Add(int actionId, const char* text, size_t length, const std::vector<int>* programs);
   void Remove(int actionId);
 
-  // The bindings whose shortcut begins with a non-empty end of typed, or every binding when
-  // there are none; up to max of them in order, and how many there are. typed is at most 16.
-  size_t Completions(const char* typed, size_t length, SheetRow* rows, size_t max);
+  // The bindings for program (a number of the filters' programs, 0 for any other) whose
+  // shortcut begins with a non-empty end of typed, or all of them when there are none; up
+  // to max of them in order, and how many there are. typed is at most 16.
+  size_t Completions(const char* typed, size_t length, int program, SheetRow* rows, size_t max);
 
  private:
   struct Entry {
     const char* text;
     size_t length;
     int actionId;
+    const std::vector<int>* programs;
   };
   void Sort();
 

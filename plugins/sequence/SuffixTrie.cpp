@@ -56,6 +56,46 @@ void SuffixTrie::Unlink(uint32_t parent, uint32_t child) {
   *link = m_nodes[child].nextSibling;
 }
 
+void SuffixTrie::SetAdmission(AdmissionProc admission, const void* context) {
+  m_admission = admission;
+  m_admissionContext = context;
+}
+
+uint32_t SuffixTrie::Find(const char* text, size_t length) const {
+  uint32_t at = 0;
+  for (size_t i = length; i-- > 0;) {
+    int c = AlphabetIndex(static_cast<unsigned char>(text[i]));
+    if (c < 0 || (at = Child(at, c)) == 0) return kNoNode;
+  }
+  return at;
+}
+
+void SuffixTrie::Elect(const char* text, size_t length) {
+  uint32_t at = Find(text, length);
+  if (at != kNoNode) ElectAt(at);
+}
+
+void SuffixTrie::ElectAt(uint32_t at) {
+  Node& node = m_nodes[at];
+  node.winner = 0;
+  if (!node.ends) return;
+  if (m_admission == nullptr) {
+    node.winner = node.best;
+    return;
+  }
+  // The ids here come in ascending order: best, then the others.
+  int forEvery = 0;
+  auto consider = [&](int id) {
+    Admission admission = m_admission(m_admissionContext, id);
+    if (admission == kThisProgram && node.winner == 0) node.winner = id;
+    if (admission == kEveryProgram && forEvery == 0) forEvery = id;
+  };
+  consider(node.best);
+  for (auto it = m_more.lower_bound(std::make_pair(at, INT_MIN)); it != m_more.end() && it->first == at; ++it)
+    consider(it->second);
+  if (node.winner == 0) node.winner = forEvery;
+}
+
 void SuffixTrie::Add(const char* text, size_t length, int actionId) {
   uint32_t at = 0;
   for (size_t i = length; i-- > 0;) {
@@ -74,6 +114,7 @@ void SuffixTrie::Add(const char* text, size_t length, int actionId) {
   } else {
     m_more.emplace(at, actionId);
   }
+  ElectAt(at);
 }
 
 void SuffixTrie::Remove(const char* text, size_t length, int actionId) {
@@ -101,6 +142,7 @@ void SuffixTrie::Remove(const char* text, size_t length, int actionId) {
     if (it == m_more.end()) return;
     m_more.erase(it);
   }
+  ElectAt(at);
   // Prune the branch that now leads nowhere, so that removed shortcuts cost nothing.
   for (; depth > 0; --depth) {
     uint32_t index = path[depth];
@@ -113,16 +155,16 @@ void SuffixTrie::Remove(const char* text, size_t length, int actionId) {
 }
 
 bool SuffixTrie::Match(const char* typed, size_t length, int* actionId) const {
-  const Node* found = m_nodes[0].ends ? &m_nodes[0] : nullptr;
+  const Node* found = m_nodes[0].winner != 0 ? &m_nodes[0] : nullptr;
   uint32_t at = 0;
   for (size_t i = length; i-- > 0;) {
     int c = AlphabetIndex(static_cast<unsigned char>(typed[i]));
     if (c < 0) break;
     at = Child(at, c);
     if (at == 0) break;
-    if (m_nodes[at].ends) found = &m_nodes[at];  // deeper is longer
+    if (m_nodes[at].winner != 0) found = &m_nodes[at];  // deeper is longer
   }
   if (found == nullptr) return false;
-  *actionId = found->best;
+  *actionId = found->winner;
   return true;
 }

@@ -45,11 +45,15 @@ class Sequence : public ::testing::Test {
     xmlFreeDoc(doc);
   }
 
-  // A binding's shortcut as conf.xml hands it over: the text child of its element.
-  void Load(int actionId, const char* text) {
+  // A binding's shortcut as conf.xml hands it over: the first child of its element, and
+  // through it the element's program filter (an empty shortcut with one has an empty comment).
+  void Load(int actionId, const char* text, const char* programs = nullptr) {
     xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
-    xmlNode* content = xmlNewDocText(doc, reinterpret_cast<const xmlChar*>(text));
-    xmlAddChild(element, content);
+    xmlAddChild(element, xmlNewDocText(doc, reinterpret_cast<const xmlChar*>(text)));
+    if (programs != nullptr) {
+      xmlSetProp(element, reinterpret_cast<const xmlChar*>("programs"), reinterpret_cast<const xmlChar*>(programs));
+      if (*text == '\0') xmlAddChild(element, xmlNewDocComment(doc, reinterpret_cast<const xmlChar*>("")));
+    }
     shortcuts()->Load(actionId, element->children);
     xmlFreeNode(element);
   }
@@ -254,10 +258,51 @@ TEST_F(Sequence, SheetRowsBeginWithAnEndOfTheTypedText) {
   EXPECT_EQ("0:", rows(8));
 }
 
+// Of the shortcuts that end the typed text, the longest; at equal length one for this
+// program before one for every program; one for other programs neither fires nor blocks.
+TEST_F(Sequence, ProgramFiltersChooseWhatFires) {
+  Load(1, "NP");
+  Load(2, "np", "notepad.exe");
+  Load(3, "NP", "C:\\Office\\WINWORD.EXE ; notepad.exe");
+  Load(4, "N", "winword.exe");
+  Load(5, "", "calc.exe");
+  auto fires = [&](const char* program, const char* keys) {
+    Toggle();
+    plugin->SetProgram(program);
+    Type(keys);
+    return engine.calls.size() == 2 ? engine.calls[1] : "nothing";
+  };
+  EXPECT_EQ("execute 2", fires("Notepad.exe", "NP"));  // N leaves notepad alone
+  EXPECT_EQ("execute 4", fires("winword.exe", "NP"));
+  EXPECT_EQ("execute 1", fires("other.exe", "NP"));
+  EXPECT_EQ("execute 5", fires("calc.exe", "NP"));
+  EXPECT_STREQ("NP [notepad.exe]", shortcuts()->GetShortcutText(2));
+  EXPECT_STREQ("NP [WINWORD.EXE; notepad.exe]", shortcuts()->GetShortcutText(3));
+  EXPECT_STREQ("NP", shortcuts()->GetShortcutText(1));
+
+  // Written so that it reads back: the attribute only with a filter, and an empty shortcut
+  // with one has an empty comment to lead the reader to it.
+  auto written = [&](int actionId) {
+    xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
+    shortcuts()->Save(actionId, element);
+    xmlBuffer* buffer = xmlBufferCreate();
+    xmlNodeDump(buffer, doc, element, 0, 0);
+    std::string text = reinterpret_cast<const char*>(buffer->content);
+    xmlBufferFree(buffer);
+    xmlFreeNode(element);
+    return text;
+  };
+  EXPECT_EQ("<shortcut>NP</shortcut>", written(1));
+  EXPECT_EQ("<shortcut programs=\"WINWORD.EXE;notepad.exe\">NP</shortcut>", written(3));
+  EXPECT_EQ("<shortcut programs=\"calc.exe\"><!----></shortcut>", written(5));
+}
+
 // A binding can never fire when another one always fires first on the way to it. Checked
-// against every typing up to one key longer than the longest shortcut, for random sets of
-// shortcuts over three letters (empty and shared ones among them).
+// against every typing up to one key longer than the longest shortcut, in every program, for
+// random sets of shortcuts over three letters (empty, shared and filtered ones among them).
 TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
+  const char* filters[] = {nullptr, nullptr, "a.exe", "b.exe", "A.EXE; b.exe"};
+  const char* programs[] = {"a.exe", "b.exe", "c.exe"};
   srand(1208);
   for (int round = 0; round < 300; ++round) {
     SequencePlugin* fresh = new SequencePlugin;
@@ -271,15 +316,18 @@ TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
       char text[4] = "";
       int length = rand() % 4;
       for (int i = 0; i < length; ++i) text[i] = static_cast<char>('A' + rand() % 3);
-      Load(id, text);
+      Load(id, text, filters[rand() % 5]);
     }
-    // Typings over four letters: D is bound by no shortcut.
+    // Typings over four letters (D is bound by no shortcut), in each program.
     std::set<int> fired;
-    for (int length = 1, typings = 4; length <= 4; ++length, typings *= 4) {
-      for (int code = 0; code < typings; ++code) {
-        Toggle();
-        for (int i = 0, rest = code; i < length && engine.calls.empty(); ++i, rest /= 4) Key('A' + rest % 4);
-        if (engine.calls.size() == 2) fired.insert(atoi(engine.calls[1].c_str() + 8));
+    for (const char* program : programs) {
+      for (int length = 1, typings = 4; length <= 4; ++length, typings *= 4) {
+        for (int code = 0; code < typings; ++code) {
+          Toggle();
+          plugin->SetProgram(program);
+          for (int i = 0, rest = code; i < length && engine.calls.empty(); ++i, rest /= 4) Key('A' + rest % 4);
+          if (engine.calls.size() == 2) fired.insert(atoi(engine.calls[1].c_str() + 8));
+        }
       }
     }
     for (int id = 1; id <= count; ++id)
