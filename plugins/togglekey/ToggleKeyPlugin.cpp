@@ -40,6 +40,13 @@ class ToggleKeyPage : public SettingsPage {
   void OnInit() override { m_capturing = false; }
 
   bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_TOGGLEKEY_TIMEOUT && HIWORD(wParam) == EN_CHANGE &&
+        m_owner != nullptr) {
+      BOOL number = FALSE;
+      UINT seconds = GetDlgItemInt(Window(), IDC_TOGGLEKEY_TIMEOUT, &number, FALSE);
+      m_owner->m_timeout = number && seconds <= 3600 ? static_cast<int>(seconds) : m_owner->m_timeout;
+      return true;
+    }
     if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED || m_owner == nullptr) return false;
     switch (LOWORD(wParam)) {
       case IDC_TOGGLEKEY_SCAN:
@@ -62,6 +69,7 @@ class ToggleKeyPage : public SettingsPage {
       {IDC_TOGGLEKEY_SCANCODE, LAYOUT_LEFT | LAYOUT_TOP},
       {IDC_TOGGLEKEY_SCAN, LAYOUT_TOP | LAYOUT_RIGHT},
       {IDC_TOGGLEKEY_TEXT, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_TOGGLEKEY_TIMEOUT, LAYOUT_LEFT | LAYOUT_TOP},
   };
 
   ToggleKeyPlugin* m_owner = nullptr;
@@ -80,9 +88,50 @@ ToggleKeyPage& Page() {
 
 ToggleKeyPlugin::ToggleKeyPlugin()
     : BuiltInPlugin("Keyboard Tambrel Plugin", TOGGLEKEY_PLUGIN_GUID,
-                    PLUGIN_NOTIFYHANDLER | PLUGIN_TOGGLEHANDLER, IDI_KEYBOARD) {}
+                    PLUGIN_NOTIFYHANDLER | PLUGIN_TOGGLEHANDLER, IDI_KEYBOARD) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = TimerProc;
+  windowClass.hInstance = PluginModule();
+  windowClass.lpszClassName = "TambrelToggleKeyTimer";
+  RegisterClassA(&windowClass);  // fails harmlessly when it is registered already
+  m_timerWindow = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  PluginModule(), nullptr);
+  SetWindowLongPtrA(m_timerWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
 
-ToggleKeyPlugin::~ToggleKeyPlugin() { DestroySettingsPage(); }
+ToggleKeyPlugin::~ToggleKeyPlugin() {
+  DestroySettingsPage();
+  if (m_timerWindow != nullptr) DestroyWindow(m_timerWindow);
+}
+
+// The count starts when the toggle goes on and again at every key event while it is on;
+// when it runs out, the toggle goes off as the Tambrel key would switch it.
+void ToggleKeyPlugin::OnToggle(bool toggled) {
+  m_toggled = toggled;
+  if (toggled && m_timeout > 0) {
+    m_lastKeyTime = GetTickCount();
+    ArmTimer(static_cast<DWORD>(m_timeout) * 1000);
+  } else if (m_timerWindow != nullptr) {
+    KillTimer(m_timerWindow, 1);
+  }
+}
+
+void ToggleKeyPlugin::ArmTimer(DWORD ms) {
+  if (m_timerWindow != nullptr) SetTimer(m_timerWindow, 1, ms, nullptr);
+}
+
+LRESULT CALLBACK ToggleKeyPlugin::TimerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_TIMER) return DefWindowProcA(window, message, wParam, lParam);
+  ToggleKeyPlugin* plugin = reinterpret_cast<ToggleKeyPlugin*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  KillTimer(window, 1);
+  if (plugin == nullptr || !plugin->m_toggled || plugin->m_timeout <= 0) return 0;
+  DWORD limit = static_cast<DWORD>(plugin->m_timeout) * 1000, quiet = GetTickCount() - plugin->m_lastKeyTime;
+  if (quiet < limit)
+    plugin->ArmTimer(limit - quiet);  // keys came meanwhile: the rest of the count
+  else if (plugin->m_engine != nullptr)
+    plugin->m_engine->SetToggled(false);
+  return 0;
+}
 
 void ToggleKeyPlugin::LoadSettings(xmlNode* firstChild) {
   for (xmlNode* node = firstChild; node != nullptr; node = node->next) {
@@ -92,6 +141,9 @@ void ToggleKeyPlugin::LoadSettings(xmlNode* firstChild) {
       m_keyCode = static_cast<int>(strtol(NodeText(node->children).c_str(), nullptr, 10));
     } else if (IsElement(node, "scancode") && m_engine != nullptr) {
       m_useScanCode = m_engine->ParseBool(NodeText(node->children).c_str());
+    } else if (IsElement(node, "timeout")) {
+      long seconds = strtol(NodeText(node->children).c_str(), nullptr, 10);
+      m_timeout = seconds < 0 ? 0 : seconds > 3600 ? 3600 : static_cast<int>(seconds);
     }
   }
 }
@@ -100,6 +152,7 @@ void ToggleKeyPlugin::SaveSettings(xmlNode* pluginElement) {
   AddTextChild(pluginElement, "key", std::to_string(m_keyCode));
   const char* flag = m_engine != nullptr ? m_engine->BoolToText(m_useScanCode) : (m_useScanCode ? "yes" : "no");
   AddTextChild(pluginElement, "scancode", flag);
+  if (m_timeout > 0) AddTextChild(pluginElement, "timeout", std::to_string(m_timeout));
 }
 
 bool ToggleKeyPlugin::PageOpen() const { return m_page != nullptr && m_page->OwnedBy(this); }
@@ -137,9 +190,13 @@ void ToggleKeyPlugin::RefreshPage() {
   // A capture under way keeps saying so, whatever else changes meanwhile.
   SetDlgItemTextA(page, IDC_TOGGLEKEY_NAME, m_page->Capturing() ? "Scanning..." : name);
   SetDlgItemTextA(page, IDC_TOGGLEKEY_TEXT, text);
+  if (GetDlgItemInt(page, IDC_TOGGLEKEY_TIMEOUT, nullptr, FALSE) != static_cast<UINT>(m_timeout) ||
+      GetWindowTextLengthA(GetDlgItem(page, IDC_TOGGLEKEY_TIMEOUT)) == 0)
+    SetDlgItemInt(page, IDC_TOGGLEKEY_TIMEOUT, static_cast<UINT>(m_timeout), FALSE);
 }
 
 bool ToggleKeyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
+  if (m_toggled) m_lastKeyTime = key->time;  // the timer looks at it; nothing else here
   // A capture takes every key, enabled or not; the first release picks the key.
   if (PageOpen() && m_page->Capturing()) {
     if (message != WM_KEYUP) return true;

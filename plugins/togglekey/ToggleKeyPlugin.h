@@ -1,4 +1,5 @@
-// "Keyboard Tambrel Plugin": the Tambrel key, which switches the engine's toggle state.
+// "Keyboard Tambrel Plugin": the Tambrel key, which switches the engine's toggle state, and,
+// if the user wants, gives up a toggle after some seconds without a key.
 #ifndef TAMBRELPLUG_TOGGLEKEYPLUGIN_H
 #define TAMBRELPLUG_TOGGLEKEYPLUGIN_H
 
@@ -22,7 +23,9 @@ class ToggleKeyPlugin : public BuiltInPlugin, public NotifyHandler {
   void* GetToggleHandler() override { return &m_toggleHandler; }
 
   // NotifyHandler
-  void OnToggle(bool toggled) override { m_toggled = toggled; }
+  void OnToggle(bool toggled) override;
+
+  int TimeoutSeconds() const { return m_timeout; }
 
  protected:
   void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;
@@ -31,10 +34,15 @@ class ToggleKeyPlugin : public BuiltInPlugin, public NotifyHandler {
   friend class ToggleKeyPage;
   bool PageOpen() const;
   void RefreshPage();
+  void ArmTimer(DWORD ms);
+  static LRESULT CALLBACK TimerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   int m_keyCode = 19;  // Pause
   bool m_useScanCode = false;
   bool m_toggled = false;
+  int m_timeout = 0;          // seconds without a key that end a toggle; 0 for never
+  DWORD m_lastKeyTime = 0;    // the newest key event while toggled
+  HWND m_timerWindow = nullptr;
   ToggleKeyPage* m_page = nullptr;  // set while this plugin's page is open
   ToggleHandlerMarker m_toggleHandler;
 };

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,13 +56,14 @@ class RealProgram : public ::testing::Test {
 
   // Starts the program with these bindings (and a quit plugin that ends it after quitAfter ms),
   // then focuses a window of the test's own. False with a reason when that cannot be done here.
-  bool Start(const std::string& actions, int quitAfter, std::string* why, const std::string& options = "") {
+  bool Start(const std::string& actions, int quitAfter, std::string* why, const std::string& options = "",
+             const std::string& plugins = "") {
     *why = WhyNoXdotool(dir);
     if (!why->empty()) return false;
     WriteWholeFile(dir.File("quit-after.txt"), std::to_string(quitAfter));
     WriteWholeFile(dir.File("conf.xml"),
-                   "<tambrel version=\"2.01\"><options>" + options + "</options><plugins/><actions>" + actions +
-                       "</actions></tambrel>");
+                   "<tambrel version=\"2.01\"><options>" + options + "</options><plugins>" + plugins +
+                       "</plugins><actions>" + actions + "</actions></tambrel>");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string exe = ProgramFolder() + "\\tambrel.exe";
@@ -205,6 +207,82 @@ TEST_F(RealProgram, NoticeListsTheBindingsThatCanStillBeTyped) {
   Type("Pause");
   EXPECT_TRUE(PumpUntil([] { return !Visible("TambrelNotify", nullptr); }, kTimeoutMs));
   EXPECT_TRUE(gKeys.empty());
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+// What a program of the test's own was typed, read from its edit (WM_GETTEXT crosses processes).
+std::string ProbeText(const char* title) {
+  char text[64] = "";
+  HWND edit = FindWindowExA(FindWindowA("STATIC", title), nullptr, "EDIT", nullptr);
+  SendMessageA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
+  auto binding = [](const char* programs, const char* macro) {
+    return std::string("<action><shortcut plugin=\"") + kSequenceGuid + "\"" + programs + ">NP</shortcut>" +
+           "<actiontype plugin=\"" + kMacroGuid + "\">" + macro + "</actiontype></action>";
+  };
+  std::string why;
+  if (!Start(binding(" programs=\"alpha.exe\"", "a") + binding(" programs=\"BETA.EXE; gamma.exe\"", "b") +
+                 binding("", "c"),
+             60000, &why))
+    GTEST_SKIP() << why;
+  // Both end with the test, however it ends.
+  struct Probes {
+    std::vector<PROCESS_INFORMATION> processes;
+    ~Probes() {
+      for (PROCESS_INFORMATION& probe : processes) {
+        TerminateProcess(probe.hProcess, 0);
+        WaitForSingleObject(probe.hProcess, 5000);
+        CloseHandle(probe.hThread);
+        CloseHandle(probe.hProcess);
+      }
+    }
+  } probes;
+  for (const char* name : {"alpha", "beta"}) {
+    std::string exe = dir.File((std::string(name) + ".exe").c_str());
+    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);
+    std::string command = std::string("\"") + exe + "\" Probe " + name;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION probe = {};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &probe));
+    probes.processes.push_back(probe);
+  }
+  for (const char* name : {"alpha", "beta"}) {
+    std::string title = std::string("Probe ") + name, output;
+    HWND probe = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (probe = FindWindowA("STATIC", title.c_str())) != nullptr; }, kTimeoutMs));
+    ASSERT_TRUE(FocusWindow(shell, probe, title.c_str(), &output)) << output;
+    Type("Pause n p");
+    std::string typed(1, name[0]);  // alpha's binding types a, beta's b
+    EXPECT_TRUE(PumpUntil([&] { return ProbeText(title.c_str()) == typed; }, kTimeoutMs))
+        << title << " got \"" << ProbeText(title.c_str()) << "\"";
+  }
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause n p");  // in a program that no filter names
+  EXPECT_TRUE(PumpUntil([&] { return std::find(gKeys.begin(), gKeys.end(), "char c") != gKeys.end(); }, kTimeoutMs))
+      << (gKeys.empty() ? "nothing" : gKeys.back());
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find("programs=\"BETA.EXE;gamma.exe\">NP<"));
+}
+
+// With a timeout of two seconds, a toggle left alone ends, and what is typed next goes on.
+TEST_F(RealProgram, AToggleLeftAloneEndsAfterItsTimeout) {
+  std::string why;
+  if (!Start("", 60000, &why, "",
+             "<plugin guid=\"{9129154F-FB6F-4CE7-9D48-399EA570C2F6}\" active=\"yes\"><timeout>2</timeout></plugin>"))
+    GTEST_SKIP() << why;
+  Type("Pause");
+  EXPECT_TRUE(PumpUntil([] { return Visible("TambrelNotify", nullptr); }, kTimeoutMs));
+  PumpFor(3000);
+  EXPECT_FALSE(Visible("TambrelNotify", nullptr));
+  Type("a b");
+  PumpUntil([&] { return gKeys.size() >= 6; }, kTimeoutMs);
+  EXPECT_EQ((std::vector<std::string>{"100 41", "char a", "101 41", "100 42", "char b", "101 42"}), gKeys);
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
 }

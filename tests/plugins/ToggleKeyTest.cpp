@@ -39,6 +39,7 @@ bool Send(Plugin& plugin, DWORD vk, DWORD scan, UINT message) {
   key.vkCode = vk;
   key.scanCode = scan;
   key.flags = message == WM_KEYUP || message == WM_SYSKEYUP ? LLKHF_UP : 0;
+  key.time = GetTickCount();
   return plugin.OnKeyEvent(&key, message);
 }
 
@@ -62,6 +63,31 @@ class ToggleKey : public ::testing::Test {
   ToggleEngine engine;
   ToggleKeyPlugin plugin;
 };
+
+void PumpFor(DWORD ms) {
+  DWORD began = GetTickCount();
+  while (GetTickCount() - began < ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+
+// A toggle left alone ends by itself after the seconds of <timeout>; every key while it is
+// on starts the count again. Without the element nothing ends it, and nothing is written.
+TEST_F(ToggleKey, AToggleWithoutKeysEndsAfterItsTimeout) {
+  plugin.OnToggle(true);
+  PumpFor(300);
+  Load(plugin, "<plugin><key>19</key><timeout>1</timeout></plugin>");
+  EXPECT_TRUE(engine.toggles.empty());
+  plugin.OnToggle(true);
+  PumpFor(600);
+  Send(plugin, 'A', 0x1E, WM_KEYDOWN);
+  PumpFor(600);
+  EXPECT_TRUE(engine.toggles.empty());
+  PumpFor(700);
+  EXPECT_EQ(std::vector<bool>{false}, engine.toggles);
+}
 
 TEST_F(ToggleKey, OnlyTheReleaseOfTheMatchingKeyToggles) {
   const DWORD kPause = VK_PAUSE, kPauseScan = 0x45, kA = 'A', kAScan = 0x1E;

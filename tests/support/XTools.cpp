@@ -106,14 +106,18 @@ std::string WhyNoXdotool(const TempWorkDir& dir) {
 }
 
 bool FocusWindow(UnixShell& shell, HWND window, const char* title, std::string* output) {
-  // Without a window manager nothing has the focus: give it to the window, and click into
-  // it so that Wine makes it the active one.
+  // Without a window manager nothing has the focus: raise the window over any other, give it
+  // the focus, and click into it so that Wine makes it the active one.
   std::string focus = std::string("for i in $(seq 50); do\n"
                                   "  w=$(xdotool search --name '") + title + "' | head -n 1)\n"
                       "  [ -n \"$w\" ] && break; sleep 0.1\n"
                       "done\n"
                       "[ -n \"$w\" ] || exit 3\n"
-                      "xdotool windowfocus --sync \"$w\" mousemove --window \"$w\" 60 60 click 1";
+                      "xdotool windowraise \"$w\" windowfocus --sync \"$w\" mousemove --window \"$w\" 60 60 click 1";
   if (shell.Run(focus, output) != 0) return false;
+  // A window of another program has the focus once it is in the foreground.
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return PumpUntil([&] { return GetForegroundWindow() == window; }, kTimeoutMs);
   return PumpUntil([&] { return GetFocus() == window; }, kTimeoutMs);
 }

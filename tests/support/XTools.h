@@ -40,7 +40,8 @@ class UnixShell {
 // Empty when xdotool can be used here; otherwise why not, for GTEST_SKIP.
 std::string WhyNoXdotool(const TempWorkDir& dir);
 
-// Gives the top-level window with this title the X focus and clicks into it.
+// Gives the top-level window with this title (of this program or another) the X focus and
+// clicks into it.
 bool FocusWindow(UnixShell& shell, HWND window, const char* title, std::string* output);
 
 #endif
