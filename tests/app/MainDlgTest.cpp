@@ -47,11 +47,11 @@ TEST_F(MainDlgTest, OpensWithSortedRowsTheTypeBoxesAndNoBindingChosen) {
 
   // Inserted at the top in registry order: the last registered plugin comes first.
   HWND actions = Item(IDC_MAIN_ACTIONCOMBO);
-  ASSERT_EQ(SendMessageA(actions, CB_GETCOUNT, 0, 0), 3);
+  ASSERT_EQ(SendMessageA(actions, CB_GETCOUNT, 0, 0), 4);
   char text[64];
   SendMessageA(actions, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, "Windows Action");
-  SendMessageA(actions, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Type Text");
+  SendMessageA(actions, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "Keyboard Macro");
   EXPECT_EQ(SendMessageA(Item(IDC_MAIN_SHORTCUTCOMBO), CB_GETCOUNT, 0, 0), 1);
   EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "");
