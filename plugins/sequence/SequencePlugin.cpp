@@ -44,7 +44,7 @@ void SequencePlugin::OnToggle(bool toggled) {
 }
 
 LRESULT SequencePlugin::PreTranslateMessage(MSG* msg) {
-  return m_page != nullptr && IsDialogMessageA(m_page->Window(), msg) ? 1 : 0;
+  return m_page != nullptr && Dialog::IsDialogMessageFor(m_page->Window(), msg) ? 1 : 0;
 }
 
 void SequencePlugin::Store(int actionId, const char* text, size_t length) {
