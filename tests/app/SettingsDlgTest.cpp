@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PluginResources.h"
+#include "StartupShortcut.h"
 #include "UiFixture.h"
 #include "resource.h"
 
@@ -217,6 +218,36 @@ TEST_F(SettingsDlgTest, ActiveBoxSetsThePluginsStoredFlag) {
   std::string written = ReadWholeFile(dir.File("conf.xml"));
   EXPECT_NE(written.find("guid=\"" SEQUENCE_PLUGIN_GUID "\" active=\"no\""), std::string::npos) << written;
   EXPECT_NE(written.find("guid=\"" TRAY_PLUGIN_GUID "\" active=\"yes\""), std::string::npos) << written;
+}
+
+TEST_F(SettingsDlgTest, StartBoxMakesAndRemovesTheStartupShortcutAndShowsWhatTheFolderHolds) {
+  CleanStartupFolder clean;
+  Start("");
+  Show();
+  EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
+  ClickBox(IDC_SETTINGS_STARTUP);
+  EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
+  std::string target, working;
+  ASSERT_TRUE(ReadShortcut(StartupShortcutPath(), &target, &working));
+  EXPECT_EQ(target, ThisProgram());
+  EXPECT_EQ(working, dir.Path());  // where conf.xml is
+
+  ClickBox(IDC_SETTINGS_STARTUP);
+  EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
+  EXPECT_FALSE(FileExists(StartupShortcutPath()));
+  EXPECT_TRUE(boxes.Texts().empty());
+
+  // A shortcut that cannot be written is reported, and the box stays as the folder is.
+  ASSERT_TRUE(CreateDirectoryA(StartupShortcutPath().c_str(), nullptr));
+  ClickBox(IDC_SETTINGS_STARTUP);
+  RemoveDirectoryA(StartupShortcutPath().c_str());
+  EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Couldn't create the shortcut in the Startup folder!"});
+
+  // A shortcut made elsewhere shows at the next refresh.
+  ASSERT_TRUE(CreateStartupShortcut(ThisProgram(), dir.Path()));
+  dialog->RefreshSettings(false);
+  EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
 }
 
 TEST_F(SettingsDlgTest, ResizingStretchesTheGroupAndTheOverlayAndThePageFillsIt) {
