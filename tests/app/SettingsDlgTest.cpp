@@ -244,10 +244,18 @@ TEST_F(SettingsDlgTest, StartBoxMakesAndRemovesTheStartupShortcutAndShowsWhatThe
   EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Couldn't create the shortcut in the Startup folder!"});
 
-  // A shortcut made elsewhere shows at the next refresh.
-  ASSERT_TRUE(CreateStartupShortcut(ThisProgram(), dir.Path()));
+  // The user's own shortcut to this program shows at the next refresh, and goes with the box
+  // as ours does; one to another program stays.
+  const std::string ours = StartupShortcutPath(), folder = ours.substr(0, ours.find_last_of('\\'));
+  ASSERT_TRUE(CreateStartupShortcut("C:\\windows\\notepad.exe", "C:\\"));
+  ASSERT_TRUE(MoveFileA(ours.c_str(), (folder + "\\Other.lnk").c_str()));
+  ASSERT_TRUE(CreateStartupShortcut(ThisProgram(), "C:\\"));
+  ASSERT_TRUE(MoveFileA(ours.c_str(), (folder + "\\Mine.lnk").c_str()));
   dialog->RefreshSettings(false);
   EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
+  ClickBox(IDC_SETTINGS_STARTUP);
+  EXPECT_FALSE(FileExists(folder + "\\Mine.lnk"));
+  EXPECT_TRUE(DeleteFileA((folder + "\\Other.lnk").c_str()));
 }
 
 TEST_F(SettingsDlgTest, ResizingStretchesTheGroupAndTheOverlayAndThePageFillsIt) {

@@ -79,20 +79,18 @@ void CapturedBoxes::Clear() { gBoxes.clear(); }
 
 bool ReadShortcut(const std::string& path, std::string* target, std::string* workingFolder) {
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  bool read = false;
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char program[MAX_PATH] = "", folder[MAX_PATH] = "";
-    read = SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(program, MAX_PATH, nullptr, 0)) &&
-           SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
-    *target = program;
-    *workingFolder = folder;
-  }
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char program[MAX_PATH] = "", folder[MAX_PATH] = "";
+  bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(program, MAX_PATH, nullptr, 0)) &&
+              SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+  *target = program;
+  *workingFolder = folder;
   if (file != nullptr) file->Release();
   if (link != nullptr) link->Release();
   if (SUCCEEDED(com)) CoUninitialize();
