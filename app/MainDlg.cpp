@@ -98,7 +98,7 @@ bool MainDlg::PreTranslateMessage(MSG* msg) {
   // Keyboard navigation (Tab, Enter, Esc) for each of the three modeless windows; a message
   // of another window is left alone by IsDialogMessage.
   for (HWND window : {Window(), m_about.Window(), m_settings.Window()})
-    if (window != nullptr && IsDialogMessageA(window, msg)) return true;
+    if (window != nullptr && IsDialogMessageFor(window, msg)) return true;
   return false;
 }
 

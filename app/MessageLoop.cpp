@@ -22,15 +22,34 @@ bool MessageLoop::Filter(MSG* msg) {
   return false;
 }
 
+static bool ForUnicodeWindow(const MSG& msg) { return msg.hwnd != nullptr && IsWindowUnicode(msg.hwnd); }
+
+bool MessageLoop::Take(MSG* msg) {
+  // A look first, which converts nothing: the window decides how the message is taken.
+  if (!PeekMessageW(msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
+  if (ForUnicodeWindow(*msg)) return PeekMessageW(msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+  return PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+}
+
+void MessageLoop::Handle(MSG* msg) {
+  if (Filter(msg)) return;
+  TranslateMessage(msg);
+  if (ForUnicodeWindow(*msg))
+    DispatchMessageW(msg);
+  else
+    DispatchMessageA(msg);
+}
+
 int MessageLoop::Run() {
   MSG msg;
   for (;;) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0) break;
-    if (got == -1) continue;  // a failed retrieval is skipped
-    if (Filter(&msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    if (!Take(&msg)) {
+      // Sleeps until anything is queued, messages already looked at included. A sent message
+      // or a call of the keyboard hook wakes it too; the next look runs it.
+      MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+    Handle(&msg);
   }
-  return static_cast<int>(msg.wParam);
 }

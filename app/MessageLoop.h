@@ -28,6 +28,13 @@ class MessageLoop {
   bool Filter(MSG* msg);  // asks the filters, last registered first
   int Run();              // until WM_QUIT; its wParam is the result
 
+  // The next queued message, without waiting; false when none is queued. A Unicode window's
+  // message is taken with the W functions: its characters then come as UTF-16, where the A
+  // functions would turn every one beyond the system code page into "?".
+  static bool Take(MSG* msg);
+  // Filters, translates and dispatches a message that Take gave.
+  void Handle(MSG* msg);
+
  private:
   static MessageLoop* s_current;
   std::vector<MessageFilter*> m_filters;

@@ -5,7 +5,9 @@
 
 #include "Centre.h"
 #include "Engine.h"
+#include "Messages.h"
 #include "PluginImageList.h"
+#include "StartupShortcut.h"
 #include "resource.h"
 
 static const LayoutMapEntry kSettingsLayout[] = {
@@ -20,6 +22,7 @@ static const LayoutMapEntry kSettingsLayout[] = {
     {IDC_SETTINGS_OVERLAY, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_SETTINGS_PLUGINACTIVE, LAYOUT_LEFT | LAYOUT_TOP},
     {IDC_SETTINGS_OK, LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_SETTINGS_STARTUP, LAYOUT_LEFT | LAYOUT_BOTTOM},
 };
 
 // The mark of the type columns: MULTIPLICATION SIGN in the ANSI code page.
@@ -65,6 +68,8 @@ void SettingsDlg::RefreshOptions(bool withPlugin) {
   Check(Window(), IDC_SETTINGS_ENGINEACTIVE, engine->IsActive());
   Check(Window(), IDC_SETTINGS_LOG, options.log);
   SetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, options.logFile.c_str());
+  // The Startup folder is the user's to change as well: it is looked at every time.
+  Check(Window(), IDC_SETTINGS_STARTUP, !FindStartupShortcuts(ThisProgram()).empty());
   if (!withPlugin) return;
   if (PluginRecord* record = engine->FindPlugin(SelectedPluginId())) ShowPlugin(record->plugin);
 }
@@ -195,7 +200,25 @@ void SettingsDlg::OnCheckBox(int id) {
     case IDC_SETTINGS_AUTOSHOW:
       engine->Options().autoShow = checked;
       return;
+    case IDC_SETTINGS_STARTUP:
+      StartAtSignIn(checked, *engine);
+      return;
   }
+}
+
+void SettingsDlg::StartAtSignIn(bool start, const TambrelEngine& engine) {
+  std::string program = ThisProgram();
+  if (start) {
+    // Started from the shortcut, the program finds its conf.xml and plugins in the folder
+    // it runs in now.
+    const std::string& config = engine.ConfigPath();
+    std::string folder = config.substr(0, config.find_last_of('\\'));
+    if (!CreateStartupShortcut(program, folder)) ReportError("Couldn't create the shortcut in the Startup folder!");
+  } else if (!RemoveStartupShortcuts(program)) {
+    ReportError("Couldn't remove the shortcut from the Startup folder!");
+  }
+  // The box shows what the folder holds now, also after a failure.
+  Check(Window(), IDC_SETTINGS_STARTUP, !FindStartupShortcuts(program).empty());
 }
 
 // The log controls stay disabled, so only the configuration file sets the log file; the
@@ -261,7 +284,7 @@ bool SettingsDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
         ChooseLogFile();
         return true;
       }
-      if (id >= IDC_SETTINGS_PLUGINACTIVE && id <= IDC_SETTINGS_AUTOSHOW) {
+      if ((id >= IDC_SETTINGS_PLUGINACTIVE && id <= IDC_SETTINGS_AUTOSHOW) || id == IDC_SETTINGS_STARTUP) {
         OnCheckBox(id);
         return true;
       }

@@ -13,6 +13,7 @@
 #include "UniqueHandle.h"
 
 class Plugin;
+class TambrelEngine;
 
 class SettingsDlg : public Dialog, private ContainedWindow::Owner {
  public:
@@ -35,6 +36,8 @@ class SettingsDlg : public Dialog, private ContainedWindow::Owner {
   void OnShowWindow(bool shown);
   void OnItemChanged(const NMLISTVIEW* change);
   void OnCheckBox(int id);
+  // Creates or removes the shortcut in the user's Startup folder.
+  void StartAtSignIn(bool start, const TambrelEngine& engine);
   void ChooseLogFile();
   // The selected plugin's box, page and group caption.
   void ShowPlugin(Plugin* plugin);

@@ -1,4 +1,4 @@
-// The keyboard hook's cost per event, with the real engine and the seven built-in plugins
+// The keyboard hook's cost per event, with the real engine and the built-in plugins
 // registered in it, and 10, 1,000 and 10,000 sequence bindings.
 //
 // tambrelplug.dll cannot be loaded here (it imports from tambrel.exe), so the plugin objects

@@ -32,6 +32,11 @@ void Dialog::SetMessageResult(HWND dialog, LRESULT result) {
   SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
 }
 
+bool Dialog::IsDialogMessageFor(HWND dialog, MSG* msg) {
+  if (msg->hwnd != nullptr && IsWindowUnicode(msg->hwnd)) return IsDialogMessageW(dialog, msg) != FALSE;
+  return IsDialogMessageA(dialog, msg) != FALSE;
+}
+
 // These messages take their answer as the dialog procedure's return value itself, not
 // through DWLP_MSGRESULT.
 static bool ReturnsAnswerDirectly(UINT message) {

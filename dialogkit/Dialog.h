@@ -31,6 +31,11 @@ class Dialog {
   // "handled"; Dialog does this with OnMessage's result.
   static void SetMessageResult(HWND dialog, LRESULT result);
 
+  // IsDialogMessage for a message as the message loop took it from the queue: a Unicode
+  // window's came through the W functions, its characters as UTF-16, and the A form would
+  // convert them once more.
+  static bool IsDialogMessageFor(HWND dialog, MSG* msg);
+
  protected:
   // Every message from WM_INITDIALOG to WM_NCDESTROY. True when handled; *result is then
   // the answer (for WM_INITDIALOG: TRUE to let the system focus the first control). An

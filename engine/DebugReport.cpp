@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "Engine.h"
+#include "StartupShortcut.h"
 #include "UniqueHandle.h"
 
 namespace {
@@ -46,6 +47,11 @@ void TambrelEngine::WriteDebugReport() {
   fprintf(f, "\tStart-up: Engine %s, %sshow main dialog\n", m_options.autoActive ? "active" : "off",
           m_options.autoShow ? "" : "don't ");
   fprintf(f, "\tKeyboard hook: %s\n", m_options.hookActive ? "active" : "off");
+  fputs("\tStart at sign-in: ", f);
+  std::vector<std::string> shortcuts = FindStartupShortcuts(ThisProgram());
+  if (shortcuts.empty()) fputs("no", f);
+  for (size_t i = 0; i < shortcuts.size(); ++i) fprintf(f, "%s%s", i == 0 ? "shortcut " : ", ", shortcuts[i].c_str());
+  fputs("\n", f);
 
   fprintf(f, "\tRegistered keys:\n");
   for (const KeyInfo& key : m_keys)

@@ -1,4 +1,4 @@
-// tambrelplug.dll: the seven built-in plugins, bound through GetPluginsInfo.
+// tambrelplug.dll: the built-in plugins, bound through GetPluginsInfo.
 #include "Library.h"
 
 #include "BuiltInPlugin.h"
@@ -9,6 +9,7 @@
 #include "sequence/SequencePlugin.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
+#include "typetext/TypeTextPlugin.h"
 #include "windows/WindowsPlugin.h"
 
 void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]) {
@@ -19,6 +20,7 @@ void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]) {
   plugins[4] = new TrayPlugin;
   plugins[5] = new NotifyPlugin;
   plugins[6] = new SequencePlugin;
+  plugins[7] = new TypeTextPlugin;
 }
 
 unsigned GetBuiltInPlugins(Plugin*** plugins) {

@@ -3,10 +3,12 @@
 
 #include "TambrelPlugin.h"
 
-const unsigned kBuiltInPluginCount = 7;
+// Hosts register the plugins in their fixed order, and stored configurations know them by
+// GUID: a new plugin goes after the others.
+const unsigned kBuiltInPluginCount = 8;
 // Fresh plugin objects in their fixed order; whoever holds them releases each once.
 void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]);
-// The seven plugin objects, in their fixed order; made on the first call.
+// The plugin objects, in their fixed order; made on the first call.
 unsigned GetBuiltInPlugins(Plugin*** plugins);
 // The library's GetShadowingAction: asks every built-in plugin object there is.
 int __stdcall BuiltInShadowingAction(int actionId);

@@ -1,5 +1,5 @@
-// Names, GUIDs and icons of the seven built-in plugins. Stored configurations refer to them
-// by GUID: never change one.
+// GUIDs of the built-in plugins. Stored configurations refer to them by GUID: never change
+// one.
 #ifndef TAMBRELPLUG_PLUGINGUIDS_H
 #define TAMBRELPLUG_PLUGINGUIDS_H
 
@@ -10,5 +10,6 @@
 #define TRAY_PLUGIN_GUID "{36BFD559-713C-4306-840E-55E2D035DB99}"
 #define NOTIFY_PLUGIN_GUID "{FB32BE64-F84C-4723-967C-854E3627A2E7}"
 #define SEQUENCE_PLUGIN_GUID "{646ADA64-823B-496F-9B9F-E5F652E7151F}"
+#define TYPETEXT_PLUGIN_GUID "{054C80C3-6A7C-47B7-A219-D196EA741F0B}"
 
 #endif

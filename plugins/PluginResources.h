@@ -8,6 +8,7 @@
 #define IDI_TRAY_DISABLED 208
 #define IDI_NOTIFY 211
 #define IDI_WINDOWS 213
+#define IDI_TYPETEXT 214
 
 #define IDM_TRAY 206
 #define IDM_TRAY_ABOUT 32775
@@ -58,5 +59,9 @@
 // Notice page
 #define IDD_NOTIFY_PAGE 220
 #define IDC_NOTIFY_SHOWBINDINGS 1030
+
+// Type Text page
+#define IDD_TYPETEXT_PAGE 215
+#define IDC_TYPETEXT_TEXT 1001
 
 #endif

@@ -73,6 +73,13 @@ struct IconTraits {
   static void Close(Type h) { DestroyIcon(h); }
 };
 
+template <typename Interface>
+struct ComTraits {  // COM interface pointers: one reference each
+  typedef Interface* Type;
+  static Type Empty() { return nullptr; }
+  static void Close(Type p) { p->Release(); }
+};
+
 typedef UniqueHandle<HandleTraits> UniqueKernelHandle;
 typedef UniqueHandle<FileHandleTraits> UniqueFile;
 typedef UniqueHandle<FindHandleTraits> UniqueFind;

@@ -20,6 +20,7 @@ GLYPHS = {  # 5 x 5 letters for the plugins' icons
     'W': ['#...#', '#...#', '#.#.#', '##.##', '#...#'],
     'N': ['#...#', '##..#', '#.#.#', '#..##', '#...#'],
     'S': ['.####', '#....', '.###.', '....#', '####.'],
+    'A': ['.###.', '#...#', '#####', '#...#', '#...#'],
 }
 
 
@@ -134,6 +135,7 @@ def plugin_icons(out):
         'tray-enabled.ico': ('T', None, None),
         'tray-disabled.ico': ('S', grey, grey_top),
         'notify.ico': ('N', (150, 120, 20), (210, 180, 60)),
+        'typetext.ico': ('A', (110, 60, 160), (160, 110, 210)),
     }
     for name, (letter, cap, top) in icons.items():
         if name == 'tray-enabled.ico':

@@ -36,6 +36,10 @@
 //
 // Configuration nodes are libxml2 nodes; their names and contents carry UTF-8. Include
 // <libxml/tree.h> to work on them.
+//
+// PreTranslateMessage sees each message as the host took it from the queue: a Unicode
+// window's through the W functions (character messages in UTF-16), any other window's
+// through the A functions.
 #ifndef TAMBREL_PLUGIN_H
 #define TAMBREL_PLUGIN_H
 

@@ -20,7 +20,7 @@ class ActionPlugin : public BuiltInPlugin, public ActionTypePart {
 
   ActionType* GetActionType() override { return this; }
   LRESULT PreTranslateMessage(MSG* msg) override {
-    return m_page.IsOpen() && IsDialogMessageA(m_page.Window(), msg) ? 1 : 0;
+    return m_page.IsOpen() && Dialog::IsDialogMessageFor(m_page.Window(), msg) ? 1 : 0;
   }
 
   void Apply(int actionId) override {

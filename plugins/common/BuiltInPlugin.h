@@ -1,4 +1,4 @@
-// What the seven built-in plugins share: their constant texts and icon, the version answer,
+// What the built-in plugins share: their constant texts and icon, the version answer,
 // the enabled flag, the engine pointer and the debug text. Each plugin overrides the rest.
 #ifndef TAMBRELPLUG_BUILTINPLUGIN_H
 #define TAMBRELPLUG_BUILTINPLUGIN_H

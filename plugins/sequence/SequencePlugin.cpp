@@ -112,7 +112,7 @@ std::string SequencePlugin::ProgramList(const Shortcut& shortcut, const char* se
 }
 
 LRESULT SequencePlugin::PreTranslateMessage(MSG* msg) {
-  return m_page != nullptr && IsDialogMessageA(m_page->Window(), msg) ? 1 : 0;
+  return m_page != nullptr && Dialog::IsDialogMessageFor(m_page->Window(), msg) ? 1 : 0;
 }
 
 void SequencePlugin::Store(int actionId, const char* text, size_t length, const std::string& programs) {

@@ -204,7 +204,9 @@ bool ToggleKeyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
     m_page->EndCapture();
     return true;
   }
-  if (!m_enabled) return false;
+  // A VK_PACKET event is a character typed as Unicode input (Type Text): its scan code field
+  // holds that character, which may well equal the toggle key's scan code.
+  if (!m_enabled || key->vkCode == VK_PACKET) return false;
   DWORD code = m_useScanCode ? key->scanCode : key->vkCode;
   if (code != static_cast<DWORD>(m_keyCode)) return false;
   // Only the plain release toggles; with Alt held the key is still kept from other programs.

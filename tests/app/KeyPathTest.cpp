@@ -20,19 +20,23 @@ namespace {
 const char kExecuteGuid[] = "{CC0F56FA-93FA-49E0-B66F-167B15808C3E}";
 const char kMacroGuid[] = "{92DF9468-C0AE-4198-91C8-53296E9EA06E}";
 const char kSequenceGuid[] = "{646ADA64-823B-496F-9B9F-E5F652E7151F}";
+const char kTypeTextGuid[] = "{054C80C3-6A7C-47B7-A219-D196EA741F0B}";
 
 std::vector<std::string> gKeys;
+std::wstring gChars;  // every WM_CHAR's UTF-16 unit
 
+// A Unicode window: its WM_CHAR carries the UTF-16 unit as typed.
 LRESULT CALLBACK KeyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   char text[32];
   if (message == WM_KEYDOWN || message == WM_KEYUP) {
     snprintf(text, sizeof text, "%X %02X", message, static_cast<unsigned>(wParam));
     gKeys.push_back(text);
   } else if (message == WM_CHAR) {
-    snprintf(text, sizeof text, "char %c", static_cast<char>(wParam));
+    snprintf(text, sizeof text, wParam < 0x80 ? "char %c" : "char U+%04X", static_cast<unsigned>(wParam));
     gKeys.push_back(text);
+    gChars += static_cast<wchar_t>(wParam);
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::string Binding(const char* shortcut, const char* actionGuid, const std::string& data) {
@@ -73,14 +77,15 @@ class RealProgram : public ::testing::Test {
       return false;
     }
     PumpFor(1500);  // the program starts and installs its hook
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = KeyWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "TambrelKeyPathWindow";
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = L"TambrelKeyPathWindow";
+    RegisterClassW(&windowClass);
     snprintf(title, sizeof title, "Tambrel key path %lu", GetCurrentProcessId());
-    window = CreateWindowA(windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320, 200,
-                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    std::wstring wideTitle(title, title + strlen(title));
+    window = CreateWindowW(windowClass.lpszClassName, wideTitle.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                           320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
     return Focus(why);
   }
   bool Focus(std::string* why) {
@@ -90,6 +95,7 @@ class RealProgram : public ::testing::Test {
       return false;
     }
     gKeys.clear();
+    gChars.clear();
     return true;
   }
   void Type(const char* keys) {
@@ -158,6 +164,28 @@ TEST_F(RealProgram, MacroTypesItsTextAndLeavesNoModifierDown) {
   EXPECT_EQ((std::vector<std::string>{"char H", "char i", "char \r"}), chars);
   EXPECT_EQ(0, GetAsyncKeyState(VK_SHIFT) & 0x8000);
   EXPECT_EQ(0, GetKeyState(VK_SHIFT) & 0x8000);
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+TEST_F(RealProgram, TypeTextTypesEveryCharacterAsWrittenWhateverTheLayout) {
+  // Capitals, an accent, symbols, a Cyrillic word, a line break and a character beyond the
+  // BMP, in UTF-8 as conf.xml holds them.
+  std::string why;
+  if (!Start(Binding("TT", kTypeTextGuid,
+                     "Caf\xC3\xA9 \xE2\x86\x92 \xE2\x9C\x93 \xD0\x9C\xD0\xB8\xD1\x80\nOK\xF0\x9F\x98\x80"),
+             60000, &why))
+    GTEST_SKIP() << why;
+  Type("Pause t t");
+  // The line break is Enter, whose character is CR; a surrogate pair comes as its two units.
+  const std::wstring expected = L"Caf\u00e9 \u2192 \u2713 \u041c\u0438\u0440\rOK\U0001F600";
+  PumpUntil([&] { return gChars.size() >= expected.size(); }, kTimeoutMs);
+  PumpFor(300);
+  EXPECT_EQ(expected, gChars);
+  for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_RETURN, VK_PACKET}) {
+    EXPECT_EQ(0, GetAsyncKeyState(vk) & 0x8000) << vk;
+    EXPECT_EQ(0, GetKeyState(vk) & 0x8000) << vk;
+  }
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
 }

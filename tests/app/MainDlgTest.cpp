@@ -47,11 +47,11 @@ TEST_F(MainDlgTest, OpensWithSortedRowsTheTypeBoxesAndNoBindingChosen) {
 
   // Inserted at the top in registry order: the last registered plugin comes first.
   HWND actions = Item(IDC_MAIN_ACTIONCOMBO);
-  ASSERT_EQ(SendMessageA(actions, CB_GETCOUNT, 0, 0), 3);
+  ASSERT_EQ(SendMessageA(actions, CB_GETCOUNT, 0, 0), 4);
   char text[64];
   SendMessageA(actions, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, "Windows Action");
-  SendMessageA(actions, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Type Text");
+  SendMessageA(actions, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "Keyboard Macro");
   EXPECT_EQ(SendMessageA(Item(IDC_MAIN_SHORTCUTCOMBO), CB_GETCOUNT, 0, 0), 1);
   EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "");
@@ -112,6 +112,32 @@ TEST_F(MainDlgTest, NewChooseTypeSaveCreatesABindingThatIsWritten) {
   std::string written = ReadWholeFile(dir.File("conf.xml"));
   EXPECT_NE(written.find("QX</shortcut>"), std::string::npos) << written;
   EXPECT_NE(written.find("<command>C:\\bin\\qx.exe</command>"), std::string::npos) << written;
+}
+
+// What the user types into the Type Text page reaches conf.xml whole, characters beyond the
+// system code page included: the loop takes the edit's messages in UTF-16.
+TEST_F(MainDlgTest, TypeTextPageKeepsEveryCharacterTypedIntoIt) {
+  Start(std::string("<action><shortcut plugin=\"" SEQUENCE_PLUGIN_GUID "\">TT</shortcut><actiontype plugin=\"" TYPETEXT_PLUGIN_GUID
+                    "\">caf\xC3\xA9\nline two</actiontype></action>"));
+  EXPECT_EQ(RowText(0, 1), "caf\xE9");  // the first line, in the system code page
+  SelectRow(0);
+  SelectTab(1);
+  HWND edit = PageItem(IDC_TYPETEXT_TEXT);
+  ASSERT_NE(edit, nullptr);
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  for (wchar_t unit : std::wstring(L"\u2192\u2713\u0416\U0001F600 "))
+    PostMessageW(edit, WM_CHAR, unit, 1);
+  Pump();
+  WCHAR typed[64] = L"";
+  GetWindowTextW(edit, typed, 64);
+  EXPECT_STREQ(typed, L"\u2192\u2713\u0416\U0001F600 caf\u00e9\r\nline two");
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(RowText(0, 1), "???? caf\xE9");
+
+  Stop();
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(written.find("\">&#x2192;&#x2713;&#x416;&#x1F600; caf&#xE9;\nline two</actiontype>"), std::string::npos)
+      << written;
 }
 
 TEST_F(MainDlgTest, SaveCopyAndDeleteKeepTheSelectionWhereAUserExpectsIt) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PluginResources.h"
+#include "StartupShortcut.h"
 #include "UiFixture.h"
 #include "resource.h"
 
@@ -72,10 +73,10 @@ TEST_F(SettingsDlgTest, ListsThePluginsByNameWithTheirKindsAndOpensOnTheFirst) {
   EXPECT_FALSE(IsWindowVisible(Settings()));
   const char* const kNames[] = {"Keyboard Action Plugin",     "Keyboard Shortcut Plugin",
                                 "Keyboard Tambrel Plugin",    "ShellExecute Action Plugin",
-                                "Tambrel Tray Plugin",        "Window Tambrel Notify Plugin",
-                                "Windows Action Plugin"};
-  ASSERT_EQ(ListView_GetItemCount(List()), 7);
-  for (int row = 0; row < 7; ++row) {
+                                "Tambrel Tray Plugin",        "Text Action Plugin",
+                                "Window Tambrel Notify Plugin", "Windows Action Plugin"};
+  ASSERT_EQ(ListView_GetItemCount(List()), 8);
+  for (int row = 0; row < 8; ++row) {
     LVITEMA item = {};
     item.mask = LVIF_IMAGE | LVIF_PARAM;
     item.iItem = row;
@@ -87,14 +88,14 @@ TEST_F(SettingsDlgTest, ListsThePluginsByNameWithTheirKindsAndOpensOnTheFirst) {
     EXPECT_EQ(item.iImage, item.lParam);
     EXPECT_EQ(Cell(row, 5), "tambrelplug.dll");
   }
-  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(List(), LVSIL_SMALL)), 8);
+  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(List(), LVSIL_SMALL)), 9);
 
   // AT, ST, TB (toggle handler or notifier), GP; a notify handler alone has no column.
   const struct {
     int row;
     const char* marks[4];
   } kKinds[] = {{0, {kMark, "", "", ""}},  {1, {"", kMark, "", ""}}, {2, {"", "", kMark, ""}},
-                {4, {"", "", kMark, kMark}}, {5, {"", "", kMark, ""}}};
+                {4, {"", "", kMark, kMark}}, {5, {kMark, "", "", ""}}, {6, {"", "", kMark, ""}}};
   for (const auto& kind : kKinds)
     for (int column = 1; column <= 4; ++column) EXPECT_EQ(Cell(kind.row, column), kind.marks[column - 1]) << kind.row;
 
@@ -217,6 +218,44 @@ TEST_F(SettingsDlgTest, ActiveBoxSetsThePluginsStoredFlag) {
   std::string written = ReadWholeFile(dir.File("conf.xml"));
   EXPECT_NE(written.find("guid=\"" SEQUENCE_PLUGIN_GUID "\" active=\"no\""), std::string::npos) << written;
   EXPECT_NE(written.find("guid=\"" TRAY_PLUGIN_GUID "\" active=\"yes\""), std::string::npos) << written;
+}
+
+TEST_F(SettingsDlgTest, StartBoxMakesAndRemovesTheStartupShortcutAndShowsWhatTheFolderHolds) {
+  CleanStartupFolder clean;
+  Start("");
+  Show();
+  EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
+  ClickBox(IDC_SETTINGS_STARTUP);
+  EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
+  std::string target, working;
+  ASSERT_TRUE(ReadShortcut(StartupShortcutPath(), &target, &working));
+  EXPECT_EQ(target, ThisProgram());
+  EXPECT_EQ(working, dir.Path());  // where conf.xml is
+
+  ClickBox(IDC_SETTINGS_STARTUP);
+  EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
+  EXPECT_FALSE(FileExists(StartupShortcutPath()));
+  EXPECT_TRUE(boxes.Texts().empty());
+
+  // A shortcut that cannot be written is reported, and the box stays as the folder is.
+  ASSERT_TRUE(CreateDirectoryA(StartupShortcutPath().c_str(), nullptr));
+  ClickBox(IDC_SETTINGS_STARTUP);
+  RemoveDirectoryA(StartupShortcutPath().c_str());
+  EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Couldn't create the shortcut in the Startup folder!"});
+
+  // The user's own shortcut to this program shows at the next refresh, and goes with the box
+  // as ours does; one to another program stays.
+  const std::string ours = StartupShortcutPath(), folder = ours.substr(0, ours.find_last_of('\\'));
+  ASSERT_TRUE(CreateStartupShortcut("C:\\windows\\notepad.exe", "C:\\"));
+  ASSERT_TRUE(MoveFileA(ours.c_str(), (folder + "\\Other.lnk").c_str()));
+  ASSERT_TRUE(CreateStartupShortcut(ThisProgram(), "C:\\"));
+  ASSERT_TRUE(MoveFileA(ours.c_str(), (folder + "\\Mine.lnk").c_str()));
+  dialog->RefreshSettings(false);
+  EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
+  ClickBox(IDC_SETTINGS_STARTUP);
+  EXPECT_FALSE(FileExists(folder + "\\Mine.lnk"));
+  EXPECT_TRUE(DeleteFileA((folder + "\\Other.lnk").c_str()));
 }
 
 TEST_F(SettingsDlgTest, ResizingStretchesTheGroupAndTheOverlayAndThePageFillsIt) {

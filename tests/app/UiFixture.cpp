@@ -68,12 +68,8 @@ void UiTest::Stop() {
 void UiTest::Pump() {
   MSG msg;
   for (int round = 0; round < 3; ++round) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      if (loop.Filter(&msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    while (MessageLoop::Take(&msg))
+      if (msg.message != WM_QUIT) loop.Handle(&msg);
     Sleep(5);
   }
 }

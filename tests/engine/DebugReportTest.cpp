@@ -60,6 +60,7 @@ std::string Crlf(const std::string& text) {
 }
 
 TEST(DebugReport, WritesTheWholeStateReplacingTheOldReport) {
+  CleanStartupFolder clean;
   TempWorkDir dir{"testplugins.dll"};
   CapturedBoxes boxes;
   FakeHooks hooks;
@@ -88,6 +89,7 @@ TEST(DebugReport, WritesTheWholeStateReplacingTheOldReport) {
       "\tLogging: on, to file: trace.log\n"
       "\tStart-up: Engine off, don't show main dialog\n"
       "\tKeyboard hook: off\n"
+      "\tStart at sign-in: no\n"
       "\tRegistered keys:\n"
       "\t\t0x08 : BACK (BACKSPACE key), VK: 8\n"
       "\t\t0x41 : A (A key), VK: 65\n"

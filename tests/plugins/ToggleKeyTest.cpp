@@ -108,6 +108,7 @@ TEST_F(ToggleKey, OnlyTheReleaseOfTheMatchingKeyToggles) {
       {"scan code release", true, kA, 19, WM_KEYUP, true, true},
       {"scan code press", true, kA, 19, WM_KEYDOWN, true, false},
       {"virtual key in scan code mode", true, kPause, kPauseScan, WM_KEYUP, false, false},
+      {"typed character whose unit is the scan code", true, VK_PACKET, 19, WM_KEYUP, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

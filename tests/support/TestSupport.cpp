@@ -1,8 +1,11 @@
 #include "TestSupport.h"
 
+#include <objbase.h>
+#include <shlobj.h>
 #include <stdio.h>
 
 #include "Messages.h"
+#include "StartupShortcut.h"
 
 std::string ProgramFolder() {
   char path[MAX_PATH];
@@ -73,6 +76,29 @@ std::vector<std::string> CapturedBoxes::Texts() const {
   return texts;
 }
 void CapturedBoxes::Clear() { gBoxes.clear(); }
+
+bool ReadShortcut(const std::string& path, std::string* target, std::string* workingFolder) {
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char program[MAX_PATH] = "", folder[MAX_PATH] = "";
+  bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(program, MAX_PATH, nullptr, 0)) &&
+              SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+  *target = program;
+  *workingFolder = folder;
+  if (file != nullptr) file->Release();
+  if (link != nullptr) link->Release();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return read;
+}
+
+CleanStartupFolder::CleanStartupFolder() { RemoveStartupShortcuts(ThisProgram()); }
+CleanStartupFolder::~CleanStartupFolder() { RemoveStartupShortcuts(ThisProgram()); }
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -48,6 +48,18 @@ std::string SystemText(DWORD error);
 // presses OK. False when none appears within ten seconds.
 bool DismissTambrelBox(std::string* text);
 
+// The program and the working folder of a shortcut file, read through IShellLink; false when
+// it cannot be read.
+bool ReadShortcut(const std::string& path, std::string* target, std::string* workingFolder);
+
+// No shortcut of the Startup folder starts this test program, before and after a test: one
+// left behind would start it at the Wine prefix's next boot.
+class CleanStartupFolder {
+ public:
+  CleanStartupFolder();
+  ~CleanStartupFolder();
+};
+
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& contents);

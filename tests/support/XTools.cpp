@@ -43,10 +43,12 @@ std::string DosPath(const char* unixPath) {
 
 void PumpOnce() {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  // The W functions: a Unicode window's characters arrive as typed, an ANSI window's are
+  // converted on dispatch.
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 

@@ -1,0 +1,223 @@
+#include "TypeTextPlugin.h"
+
+#include "PluginGuids.h"
+#include "PluginResources.h"
+#include "PluginXml.h"
+
+namespace {
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The length of the character at i: 2 for a surrogate pair, else 1.
+size_t CharLength(const std::wstring& text, size_t i) {
+  return i + 1 < text.size() && IsHighSurrogate(text[i]) && IsLowSurrogate(text[i + 1]) ? 2 : 1;
+}
+
+// The length of the line break at i (CR LF counts as one), 0 where there is none.
+size_t LineBreakLength(const std::wstring& text, size_t i) {
+  if (text[i] == L'\n') return 1;
+  if (text[i] != L'\r') return 0;
+  return i + 1 < text.size() && text[i + 1] == L'\n' ? 2 : 1;
+}
+
+std::wstring FirstLine(const std::wstring& text) { return text.substr(0, text.find_first_of(L"\r\n")); }
+
+class TypeTextPage : public SettingsPage {
+ public:
+  TypeTextPage() : SettingsPage(IDD_TYPETEXT_PAGE, PLUGIN_ACTIONTYPE, kLayout) {}
+
+ protected:
+  void OnInit() override {
+    // The dialog manager made the template's edit with the A functions: it would keep its
+    // text in the system code page. A Unicode edit takes its place, id, style and font.
+    HWND ansi = Item(IDC_TYPETEXT_TEXT);
+    RECT rect;
+    GetWindowRect(ansi, &rect);
+    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
+    HWND edit = CreateWindowExW(
+        static_cast<DWORD>(GetWindowLongW(ansi, GWL_EXSTYLE)), L"EDIT", L"",
+        static_cast<DWORD>(GetWindowLongW(ansi, GWL_STYLE)), rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TYPETEXT_TEXT)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Window(), GWLP_HINSTANCE)), nullptr);
+    if (edit == nullptr) return;  // the template's edit stays, within the system code page
+    SendMessageW(edit, WM_SETFONT, SendMessageW(ansi, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(edit, ansi, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // its tab position
+    DestroyWindow(ansi);
+  }
+
+ private:
+  static constexpr LayoutMapEntry kLayout[] = {
+      {IDC_TYPETEXT_TEXT, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM}};
+};
+constexpr LayoutMapEntry TypeTextPage::kLayout[];
+
+SettingsPage& Page() {
+  static TypeTextPage page;
+  return page;
+}
+
+void AppendKey(std::vector<INPUT>& input, WORD vk) {
+  INPUT key = {};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wVk = vk;
+  key.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  input.push_back(key);
+  key.ki.dwFlags = KEYEVENTF_KEYUP;
+  input.push_back(key);
+}
+
+// The unit goes as it is, in the scan code field: the system makes it a VK_PACKET key, and
+// TranslateMessage a WM_CHAR of that unit, whatever the layout. A character beyond the BMP
+// is its two surrogates, one after the other.
+void AppendUnit(std::vector<INPUT>& input, wchar_t unit) {
+  INPUT key = {};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wScan = static_cast<WORD>(unit);
+  key.ki.dwFlags = KEYEVENTF_UNICODE;
+  input.push_back(key);
+  key.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+  input.push_back(key);
+}
+
+}  // namespace
+
+std::wstring Utf8ToUtf16(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int size = static_cast<int>(text.size());
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
+  return wide;
+}
+
+std::string StoredText(const std::wstring& edited) {
+  std::wstring clean;
+  clean.reserve(edited.size());
+  for (size_t i = 0; i < edited.size();) {
+    if (size_t lineBreak = LineBreakLength(edited, i)) {
+      clean += L'\n';
+      i += lineBreak;
+      continue;
+    }
+    size_t length = CharLength(edited, i);
+    wchar_t c = edited[i];
+    bool xmlChar = length == 2 || ((c >= 0x20 || c == L'\t') && !IsHighSurrogate(c) && !IsLowSurrogate(c) &&
+                                   c != 0xFFFE && c != 0xFFFF);
+    if (xmlChar) clean.append(edited, i, length);
+    i += length;
+  }
+  if (clean.empty()) return std::string();
+  int size = static_cast<int>(clean.size());
+  int length = WideCharToMultiByte(CP_UTF8, 0, clean.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, clean.data(), size, &utf8[0], length, nullptr, nullptr);
+  return utf8;
+}
+
+std::string DisplayText(const std::wstring& text) {
+  // Character by character, so that a surrogate pair the code page lacks is one "?". No best
+  // fit: "?" says that a character is missing, a look-alike would not. A UTF-8 code page
+  // takes neither the flag nor the question.
+  bool utf8 = GetACP() == CP_UTF8;
+  std::string display;
+  for (size_t i = 0; i < text.size();) {
+    int length = static_cast<int>(CharLength(text, i));
+    char bytes[8];
+    BOOL lost = FALSE;
+    int written = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, &text[i], length, bytes,
+                                      sizeof bytes, nullptr, utf8 ? nullptr : &lost);
+    if (written <= 0 || lost)
+      display += '?';
+    else
+      display.append(bytes, static_cast<size_t>(written));
+    i += static_cast<size_t>(length);
+  }
+  return display;
+}
+
+std::vector<INPUT> BuildTextInput(const std::wstring& text) {
+  std::vector<INPUT> input;
+  input.reserve(2 * text.size());
+  for (size_t i = 0; i < text.size();) {
+    if (size_t lineBreak = LineBreakLength(text, i)) {
+      AppendKey(input, VK_RETURN);
+      i += lineBreak;
+    } else {
+      if (text[i] == L'\t')
+        AppendKey(input, VK_TAB);
+      else
+        AppendUnit(input, text[i]);
+      ++i;
+    }
+  }
+  return input;
+}
+
+TypeTextPlugin::TypeTextPlugin()
+    : ActionPlugin("Text Action Plugin", TYPETEXT_PLUGIN_GUID, IDI_TYPETEXT, "Type Text", Page()) {}
+
+void TypeTextPlugin::Load(int actionId, xmlNode* firstChild) {
+  // The element's own text as libxml2 holds it, in UTF-8: every text and CDATA part.
+  std::string text;
+  for (const xmlNode* node = firstChild; node != nullptr; node = node->next)
+    if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) && node->content != nullptr)
+      text += reinterpret_cast<const char*>(node->content);
+  m_data[actionId] = text;
+}
+
+void TypeTextPlugin::Save(int actionId, xmlNode* element) {
+  const std::string* text = Find(actionId);
+  if (text != nullptr && !text->empty()) xmlNodeAddContent(element, X(text->c_str()));
+}
+
+void TypeTextPlugin::AppendDebugInfo(std::string& text, bool forAction, int actionId) {
+  if (!forAction) {
+    text += "\t\tNo additional information\n";
+    return;
+  }
+  const std::string* typed = Find(actionId);
+  if (typed == nullptr) return;
+  std::wstring wide = Utf8ToUtf16(*typed);
+  for (size_t i = 0;;) {
+    size_t end = wide.find_first_of(L"\r\n", i);
+    text += "\t\t" + DisplayText(wide.substr(i, end - i)) + "\n";
+    if (end == std::wstring::npos) break;
+    i = end + LineBreakLength(wide, end);
+  }
+}
+
+std::string TypeTextPlugin::ReadPage() {
+  HWND edit = m_page.Item(IDC_TYPETEXT_TEXT);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
+  return StoredText(text);
+}
+
+void TypeTextPlugin::WritePage(const std::string& text) {
+  // An edit breaks lines at CR LF only.
+  std::wstring stored = Utf8ToUtf16(text), shown;
+  for (size_t i = 0; i < stored.size();) {
+    if (size_t lineBreak = LineBreakLength(stored, i)) {
+      shown += L"\r\n";
+      i += lineBreak;
+    } else {
+      shown += stored[i++];
+    }
+  }
+  SetWindowTextW(m_page.Item(IDC_TYPETEXT_TEXT), shown.c_str());
+}
+
+void TypeTextPlugin::ClearPage() { SetWindowTextW(m_page.Item(IDC_TYPETEXT_TEXT), L""); }
+
+std::string TypeTextPlugin::Describe(const std::string& text) { return DisplayText(FirstLine(Utf8ToUtf16(text))); }
+
+int TypeTextPlugin::Run(const std::string& text) {
+  // One call: nothing the user types can land inside the text. Whether the system let the
+  // input through is not looked at.
+  std::vector<INPUT> input = BuildTextInput(Utf8ToUtf16(text));
+  if (!input.empty()) SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+  return 0;
+}
