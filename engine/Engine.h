@@ -44,7 +44,11 @@ class TambrelEngine final : public Engine {
  public:
   // Start-up. Afterwards either Instance() is this started engine, or start-up failed, the
   // engine has run its whole shut-down and Instance() is null; the caller then deletes it.
-  TambrelEngine();
+  // With kHookLater the keyboard hook is left to InstallHook: every key of the desktop waits
+  // for the hook's thread, so the program installs it when its windows are made and its
+  // message loop is about to run.
+  enum HookStart { kHookNow, kHookLater };
+  explicit TambrelEngine(HookStart hook = kHookNow);
   ~TambrelEngine();  // shut-down (unless start-up failed and already ran it)
   TambrelEngine(const TambrelEngine&) = delete;
   TambrelEngine& operator=(const TambrelEngine&) = delete;
@@ -82,6 +86,9 @@ class TambrelEngine final : public Engine {
 
   // Keyboard hook.
   void SetHookActive(bool on);
+  // The hook of a start-up that left it for later, if the options want one. A failure is
+  // reported and, as a failed start-up, leaves nothing to write at shut-down.
+  bool InstallHook();
   bool HookInstalled() const { return m_hook != HOOKPAD_NO_SLOT; }
 
   // Bindings, and their editing in the main dialog.
