@@ -352,8 +352,8 @@ int main(int argc, char** argv) {
   if (!RunSize(bin, kSizes[0], 1, true, &figures[0])) return 1;
 
   printf("tambrel.exe with its plugins, autoshow on, in a virtual desktop; %d starts per size, %d of each\n"
-         "edit per start; medians. An edit is the click's handling; the repaint it leaves follows from the\n"
-         "message loop, apart. Away from the hook: the longest delay of a probe key sent every %lu ms.\n\n",
+         "edit per start; medians. An edit is the click's handling; the repaint it leaves, painted as the\n"
+         "message loop paints, apart. Away from the hook: the longest delay of a probe key sent every %lu ms.\n\n",
          kRuns, kRounds, kProbeIntervalMs);
   printf("%9s %17s %17s %17s %17s %9s %9s\n", "bindings", "start-up ms (x)", "Save ms (x)", "Copy ms (x)",
          "Delete ms (x)", "hide ms", "show ms");

@@ -26,7 +26,7 @@ enum ProbeCommandId {
   kCopyBinding,      // Copy the selected binding
   kDeleteBinding,    // Delete the selected binding
   kHideMain,         // the engine's ShowDialog(0, false), which writes conf.xml
-  kShowMain,         // the engine's ShowDialog(0, true), and the window's first paint
+  kShowMain,         // the engine's ShowDialog(0, true), and the window's paint
   kQuit,             // the engine's Quit, after the command has returned
 };
 

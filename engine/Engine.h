@@ -112,7 +112,11 @@ class TambrelEngine final : public Engine {
   // Key names.
   std::vector<KeyInfo>& Keys() { return m_keys; }
 
-  void SetMainDialog(MainDialog* dialog) { m_mainDialog = dialog; }
+  // Pages made for another dialog, or none, are never taken for open ones.
+  void SetMainDialog(MainDialog* dialog) {
+    m_mainDialog = dialog;
+    m_shortcutPageOpen = m_actionPageOpen = false;
+  }
   MainDialog* GetMainDialog() { return m_mainDialog; }
 
   EngineOptions& Options() { return m_options; }
@@ -155,6 +159,8 @@ class TambrelEngine final : public Engine {
   int m_selectedAction = 0;
   int m_pageActionPlugin = 0;
   int m_pageShortcutPlugin = 0;
+  bool m_shortcutPageOpen = false;  // the page plugin of the side made its page in the main dialog
+  bool m_actionPageOpen = false;
   int m_nextActionId = 1;
   bool m_toggled = false;
   bool m_started = false;

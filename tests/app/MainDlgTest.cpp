@@ -62,7 +62,12 @@ TEST_F(MainDlgTest, OpensWithSortedRowsTheTypeBoxesAndNoBindingChosen) {
 
 TEST_F(MainDlgTest, SelectingARowShowsItsPluginsAndPagesTabByTab) {
   Start(kThreeBindings);
+  SelectRow(0);
+  HWND page = GetParent(PageItem(IDC_SEQUENCE_TEXT));
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "XY");  // not saved
+  // The same plugins keep their pages, which show the newly chosen binding.
   SelectRow(1);
+  EXPECT_EQ(GetParent(PageItem(IDC_SEQUENCE_TEXT)), page);
   EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "Sequence Shortcut");
   EXPECT_EQ(ComboText(IDC_MAIN_ACTIONCOMBO), "Execute File");
   char tab[64] = "";
