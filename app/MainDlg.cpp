@@ -209,16 +209,19 @@ void MainDlg::SyncRow(TambrelEngine* engine, int actionId) {
 // else the remembered row, lowered to the last one; else none.
 void MainDlg::ShowRows(TambrelEngine* engine, int rememberedRow, int rememberedId) {
   int rows = m_rows.Count();
-  // An owner-data list keeps only a count; rows may have moved under any index, so all that
-  // is visible is drawn anew at the next paint.
-  ListView_SetItemCountEx(m_list, rows, LVSICF_NOSCROLL);
+  // An owner-data list keeps only a count (a new one redraws the scroll bar at once); rows
+  // may have moved under any index, so all that is visible is drawn anew at the next paint.
+  if (ListView_GetItemCount(m_list) != rows) ListView_SetItemCountEx(m_list, rows, LVSICF_NOSCROLL);
   InvalidateRect(m_list, nullptr, FALSE);
   int choice = rememberedId != 0 ? m_rows.RowOf(rememberedId) : -1;
   if (choice < 0 && rememberedRow >= 0 && rows > 0) choice = rememberedRow < rows ? rememberedRow : rows - 1;
   // The selection belongs to an index, not to a binding: it is set anew. The engine is told
-  // once, below, not by the notifications this sends.
+  // once, below, not by the notifications this sends. Row by row: a state set on all rows
+  // at once visits every row.
   m_showingRows = true;
-  ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (rememberedRow >= 0) ListView_SetItemState(m_list, rememberedRow, 0, LVIS_SELECTED);
+  int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
+  if (focused >= 0) ListView_SetItemState(m_list, focused, 0, LVIS_FOCUSED);
   if (choice >= 0) {
     ListView_SetItemState(m_list, choice, LVIS_SELECTED, LVIS_SELECTED);
     ListView_EnsureVisible(m_list, choice, FALSE);
