@@ -253,7 +253,8 @@ void MainDlg::EditBindings(void (TambrelEngine::*edit)()) {
   if (m_list == nullptr) return;
   SyncRow(engine, edited);
   for (int made = firstNew; made < engine->NextActionId(); ++made) SyncRow(engine, made);
-  if (m_rows.Count() != static_cast<int>(engine->Actions().size())) ReadRows(engine);  // never expected
+  // A change the edit could not name (none is known): all rows anew.
+  if (m_rows.Count() != static_cast<int>(engine->Actions().size())) ReadRows(engine);
   ShowRows(engine, selectedRow, selectedId);
 }
 
@@ -393,8 +394,8 @@ bool MainDlg::OnNotify(NMHDR* header, LRESULT* result) {
     if (engine != nullptr) FillRow(engine, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
     return true;
   }
-  // Typing into the list: the control asks its owner, in the caller's character set
-  // (Wine's control asks an ANSI window in UTF-16 too).
+  // Typing into the list: an owner-data list asks its owner to find the row. Windows asks an
+  // ANSI window in ANSI; Wine asks in UTF-16 whatever the window.
   if (header->idFrom == IDC_MAIN_BINDINGS && (header->code == LVN_ODFINDITEMA || header->code == LVN_ODFINDITEMW)) {
     NMLVFINDITEMA* find = reinterpret_cast<NMLVFINDITEMA*>(header);
     std::string text;
