@@ -3,6 +3,8 @@
 #include <string.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Centre.h"
 #include "ConfigFile.h"
@@ -177,71 +179,126 @@ void MainDlg::FillTypeCombos() {
   }
 }
 
-int CALLBACK MainDlg::CompareRows(LPARAM a, LPARAM b, LPARAM) {
-  TambrelEngine* engine = TambrelEngine::Instance();
-  if (engine == nullptr) return 0;
-  auto text = [engine](int id) -> const char* {
-    auto it = engine->Actions().find(id);
-    ShortcutType* type = it != engine->Actions().end() ? engine->ShortcutOf(it->second.shortcutPluginId) : nullptr;
-    const char* shortcut = type != nullptr ? type->GetShortcutText(id) : nullptr;
-    return shortcut != nullptr ? shortcut : "";
-  };
-  // A plugin's text lives only until its next call: keep the first before asking for the second.
-  std::string first = text(static_cast<int>(a));
-  return strcmp(first.c_str(), text(static_cast<int>(b)));
+// The texts a plugin returns live only until its next call: kept as a copy.
+static std::string ShortcutText(TambrelEngine* engine, int actionId, const ActionRecord& record) {
+  ShortcutType* type = engine->ShortcutOf(record.shortcutPluginId);
+  const char* text = type != nullptr ? type->GetShortcutText(actionId) : nullptr;
+  return text != nullptr ? text : "";
 }
 
-static int FindRow(HWND list, int actionId) {
-  LVFINDINFOA find = {};
-  find.flags = LVFI_PARAM;
-  find.lParam = actionId;
-  return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+void MainDlg::ReadRows(TambrelEngine* engine) {
+  std::vector<BindingRows::Row> rows;
+  rows.reserve(engine->Actions().size());
+  for (auto& binding : engine->Actions())
+    rows.push_back({ShortcutText(engine, binding.first, binding.second), binding.first});
+  m_rows.Assign(std::move(rows));
+}
+
+// The row of one binding follows the table: it moves to where its text puts it now, comes
+// with a new binding and goes with a removed one.
+void MainDlg::SyncRow(TambrelEngine* engine, int actionId) {
+  if (actionId == 0) return;
+  auto it = engine->Actions().find(actionId);
+  if (it == engine->Actions().end())
+    m_rows.Remove(actionId);
+  else
+    m_rows.Place(actionId, ShortcutText(engine, actionId, it->second).c_str());
+}
+
+// The list shows the rows, then the row to select is chosen: the remembered binding's row,
+// else the remembered row, lowered to the last one; else none.
+void MainDlg::ShowRows(TambrelEngine* engine, int rememberedRow, int rememberedId) {
+  int rows = m_rows.Count();
+  // An owner-data list keeps only a count (a new one redraws the scroll bar at once); rows
+  // may have moved under any index, so all that is visible is drawn anew at the next paint.
+  if (ListView_GetItemCount(m_list) != rows) ListView_SetItemCountEx(m_list, rows, LVSICF_NOSCROLL);
+  InvalidateRect(m_list, nullptr, FALSE);
+  int choice = rememberedId != 0 ? m_rows.RowOf(rememberedId) : -1;
+  if (choice < 0 && rememberedRow >= 0 && rows > 0) choice = rememberedRow < rows ? rememberedRow : rows - 1;
+  // The selection belongs to an index, not to a binding: it is set anew. The engine is told
+  // once, below, not by the notifications this sends. Row by row: a state set on all rows
+  // at once visits every row.
+  m_showingRows = true;
+  if (rememberedRow >= 0) ListView_SetItemState(m_list, rememberedRow, 0, LVIS_SELECTED);
+  int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
+  if (focused >= 0) ListView_SetItemState(m_list, focused, 0, LVIS_FOCUSED);
+  if (choice >= 0) {
+    ListView_SetItemState(m_list, choice, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_EnsureVisible(m_list, choice, FALSE);
+  }
+  m_showingRows = false;
+  engine->SelectAction(m_rows.IdAt(choice));
 }
 
 void MainDlg::RefillBindings() {
   TambrelEngine* engine = TambrelEngine::Instance();
   if (m_list == nullptr || engine == nullptr) return;
   int selectedRow = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
-  int selectedId = 0;
-  if (selectedRow >= 0) {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = selectedRow;
-    SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    selectedId = static_cast<int>(item.lParam);
-  }
+  int selectedId = m_rows.IdAt(selectedRow);
+  ReadRows(engine);
+  ShowRows(engine, selectedRow, selectedId);
+}
 
-  ListView_DeleteAllItems(m_list);
-  int row = 0;
-  for (auto& binding : engine->Actions()) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = row++;
-    item.pszText = LPSTR_TEXTCALLBACKA;
-    item.iImage = I_IMAGECALLBACK;
-    item.lParam = binding.first;
-    int index = static_cast<int>(SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = index;
-    item.iSubItem = 1;
-    SendMessageA(m_list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  }
-  ListView_SortItems(m_list, CompareRows, 0);
+// Save, Copy and Delete change the selected binding and make at most the bindings that get
+// the engine's next ids: only their rows move, so an edit costs about the same with ten
+// bindings or ten thousand. The list then ends as a full refill would leave it.
+void MainDlg::EditBindings(void (TambrelEngine::*edit)()) {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr) return;
+  int selectedRow = m_list != nullptr ? ListView_GetNextItem(m_list, -1, LVNI_SELECTED) : -1;
+  int selectedId = m_rows.IdAt(selectedRow);
+  int edited = engine->SelectedAction();
+  int firstNew = engine->NextActionId();
+  (engine->*edit)();
+  if (m_list == nullptr) return;
+  SyncRow(engine, edited);
+  for (int made = firstNew; made < engine->NextActionId(); ++made) SyncRow(engine, made);
+  // A change the edit could not name (none is known): all rows anew.
+  if (m_rows.Count() != static_cast<int>(engine->Actions().size())) ReadRows(engine);
+  ShowRows(engine, selectedRow, selectedId);
+}
 
-  int rows = ListView_GetItemCount(m_list);
-  int choice = selectedId != 0 ? FindRow(m_list, selectedId) : -1;
-  if (choice < 0 && selectedRow >= 0 && rows > 0) choice = selectedRow < rows ? selectedRow : rows - 1;
-  if (choice >= 0) {
-    ListView_SetItemState(m_list, choice, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_EnsureVisible(m_list, choice, FALSE);
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = choice;
-    SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    engine->SelectAction(static_cast<int>(item.lParam));
-  } else {
-    engine->SelectAction(0);
+// Texts and images of a row, asked for when the list draws it: always the plugins' own now.
+void MainDlg::FillRow(TambrelEngine* engine, LVITEMA& item) {
+  int id = m_rows.IdAt(item.iItem);
+  auto it = engine->Actions().find(id);
+  if (it == engine->Actions().end()) {
+    if (item.mask & LVIF_TEXT) item.pszText = const_cast<char*>("");
+    return;
   }
+  bool shortcut = item.iSubItem == 0;
+  if (item.mask & LVIF_TEXT) {
+    const char* text = nullptr;
+    if (shortcut) {
+      if (ShortcutType* type = engine->ShortcutOf(it->second.shortcutPluginId)) text = type->GetShortcutText(id);
+    } else if (ActionType* type = engine->ActionOf(it->second.actionPluginId)) {
+      text = type->GetActionText(id);
+    }
+    item.pszText = const_cast<char*>(text != nullptr ? text : "");
+  }
+  if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
+}
+
+// The list's search by text, for typing the start of a shortcut into it: case-insensitive,
+// over the texts the rows show.
+int MainDlg::FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap) {
+  int rows = m_rows.Count();
+  size_t length = strlen(text);
+  if (start < 0 || start >= rows) start = 0;
+  for (int n = 0; n < rows; ++n) {
+    int row = start + n;
+    if (row >= rows) {
+      if (!wrap) break;
+      row -= rows;
+    }
+    int id = m_rows.IdAt(row);
+    auto it = engine->Actions().find(id);
+    ShortcutType* type = it != engine->Actions().end() ? engine->ShortcutOf(it->second.shortcutPluginId) : nullptr;
+    const char* shown = type != nullptr ? type->GetShortcutText(id) : nullptr;
+    if (shown == nullptr) continue;
+    if (prefix ? _strnicmp(shown, text, length) == 0 : _stricmp(shown, text) == 0) return row;
+  }
+  return -1;
 }
 
 void MainDlg::OnDestroy() {
@@ -298,16 +355,13 @@ bool MainDlg::OnCommand(int id, int code) {
       OnNewBinding();
       return true;
     case IDC_MAIN_SAVE:
-      if (engine != nullptr) engine->ApplyAction();
-      RefillBindings();
+      EditBindings(&TambrelEngine::ApplyAction);
       return true;
     case IDC_MAIN_COPY:
-      if (engine != nullptr) engine->CopyAction();
-      RefillBindings();
+      EditBindings(&TambrelEngine::CopyAction);
       return true;
     case IDC_MAIN_DELETE:
-      if (engine != nullptr) engine->RemoveAction();
-      RefillBindings();
+      EditBindings(&TambrelEngine::RemoveAction);
       return true;
     case IDC_MAIN_DEBUGDUMP:
       if (engine != nullptr) engine->WriteDebugReport();
@@ -324,8 +378,9 @@ bool MainDlg::OnNotify(NMHDR* header, LRESULT* result) {
   TambrelEngine* engine = TambrelEngine::Instance();
   if (header->idFrom == IDC_MAIN_BINDINGS && header->code == LVN_ITEMCHANGED) {
     NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
-    if (change->iItem != -1 && (change->uNewState & LVIS_SELECTED) && engine != nullptr)
-      engine->SelectAction(static_cast<int>(change->lParam));
+    int id = m_rows.IdAt(change->iItem);
+    if (!m_showingRows && id != 0 && (change->uNewState & LVIS_SELECTED) && engine != nullptr)
+      engine->SelectAction(id);
     *result = 0;
     return true;
   }
@@ -335,23 +390,29 @@ bool MainDlg::OnNotify(NMHDR* header, LRESULT* result) {
     return true;
   }
   if (header->idFrom == IDC_MAIN_BINDINGS && header->code == LVN_GETDISPINFOA) {
-    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
     *result = 0;
-    if (engine == nullptr) return true;
-    int id = static_cast<int>(item.lParam);
-    auto it = engine->Actions().find(id);
-    if (it == engine->Actions().end()) return true;
-    bool shortcut = item.iSubItem == 0;
-    if (item.mask & LVIF_TEXT) {
-      const char* text = nullptr;
-      if (shortcut) {
-        if (ShortcutType* type = engine->ShortcutOf(it->second.shortcutPluginId)) text = type->GetShortcutText(id);
-      } else if (ActionType* type = engine->ActionOf(it->second.actionPluginId)) {
-        text = type->GetActionText(id);
+    if (engine != nullptr) FillRow(engine, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+    return true;
+  }
+  // Typing into the list: an owner-data list asks its owner to find the row. Windows asks an
+  // ANSI window in ANSI; Wine asks in UTF-16 whatever the window.
+  if (header->idFrom == IDC_MAIN_BINDINGS && (header->code == LVN_ODFINDITEMA || header->code == LVN_ODFINDITEMW)) {
+    NMLVFINDITEMA* find = reinterpret_cast<NMLVFINDITEMA*>(header);
+    std::string text;
+    if (header->code == LVN_ODFINDITEMA) {
+      if (find->lvfi.psz != nullptr) text = find->lvfi.psz;
+    } else if (const wchar_t* wide = reinterpret_cast<NMLVFINDITEMW*>(header)->lvfi.psz) {
+      int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+      if (length > 0) {
+        text.resize(static_cast<size_t>(length));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], length, nullptr, nullptr);
+        text.resize(strlen(text.c_str()));
       }
-      item.pszText = const_cast<char*>(text != nullptr ? text : "");
     }
-    if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
+    UINT flags = find->lvfi.flags;
+    *result = engine != nullptr && (flags & (LVFI_STRING | LVFI_PARTIAL)) && !text.empty()
+                  ? FindRow(engine, text.c_str(), (flags & LVFI_PARTIAL) != 0, find->iStart, (flags & LVFI_WRAP) != 0)
+                  : -1;
     return true;
   }
   return false;

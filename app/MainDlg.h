@@ -4,12 +4,15 @@
 #define TAMBREL_MAINDLG_H
 
 #include "AboutDlg.h"
+#include "BindingRows.h"
 #include "Dialog.h"
 #include "DialogLayout.h"
 #include "MainDialog.h"
 #include "MessageLoop.h"
 #include "PluginImageList.h"
 #include "SettingsDlg.h"
+
+class TambrelEngine;
 
 class MainDlg : public Dialog, public MainDialog, public MessageFilter {
  public:
@@ -34,6 +37,8 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   // the row of the binding that was selected (or the row at its place).
   void RefillBindings();
   void FillTypeCombos();
+  // The binding a row of the list shows; 0 for none.
+  int RowAction(int row) const { return m_rows.IdAt(row); }
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -46,10 +51,15 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void OnTypeChosen(bool shortcut);
   void OnTabSwitched();
   void OnNewBinding();
+  void EditBindings(void (TambrelEngine::*edit)());
+  void ReadRows(TambrelEngine* engine);
+  void SyncRow(TambrelEngine* engine, int actionId);
+  void ShowRows(TambrelEngine* engine, int rememberedRow, int rememberedId);
+  void FillRow(TambrelEngine* engine, LVITEMA& item);
+  int FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap);
   void PlaceCombosAndPages();
   void DrawComboItem(DRAWITEMSTRUCT* item);
   int CurrentTab() const;
-  static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM);
 
   DialogLayout m_layout;
   AboutDlg m_about;
@@ -59,6 +69,8 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   HWND m_shortcutCombo = nullptr;
   HWND m_actionCombo = nullptr;
   UniqueImageList m_images;
+  BindingRows m_rows;
+  bool m_showingRows = false;  // the list's selection is being set to what the rows say
 };
 
 #endif

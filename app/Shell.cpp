@@ -34,13 +34,21 @@ static int Run(int showCommand) {
   RegisterOverlayClass();
 
   int result = 0;
-  std::unique_ptr<TambrelEngine> engine(new TambrelEngine);
+  // The hook goes in last, once the windows are made: until the loop runs, nothing would
+  // answer it, and every key typed anywhere would wait.
+  std::unique_ptr<TambrelEngine> engine(new TambrelEngine(TambrelEngine::kHookLater));
   if (TambrelEngine::Instance() == nullptr) {
     engine.reset();
     ReportError("Main initialization failed!");
   } else if (mainDlg.Create() == nullptr) {
     ReportError("User interface could not be created!");
-    engine.reset();  // still shut down, or the hook and the tray icon would stay behind
+    engine.reset();  // still shut down, or the tray icon would stay behind
+  } else if (!engine->InstallHook()) {
+    // As when the engine's own start-up fails. Reported first: the window's end posts the
+    // quit message, which would close a message box at once.
+    ReportError("Main initialization failed!");
+    mainDlg.Destroy();
+    engine.reset();
   } else {
     if (engine->Options().autoShow) ShowWindow(mainDlg.Window(), showCommand);
     result = loop.Run();

@@ -72,6 +72,7 @@ class BenchFolder {
   }
   BenchFolder(const BenchFolder&) = delete;
   BenchFolder& operator=(const BenchFolder&) = delete;
+  const std::string& Path() const { return m_path; }
   std::string File(const char* name) const { return m_path + "\\" + name; }
 
  private:

@@ -14,10 +14,12 @@ ActionType* TambrelEngine::ActionOf(int pluginId) {
   return record != nullptr ? record->plugin->GetActionType() : nullptr;
 }
 
+// Invalidated, not painted at once: the message loop paints the window once after the whole
+// edit, and answers the keyboard hook before it paints. Painting the whole window on the
+// spot, as often as a selection changes pages, kept every key of the desktop waiting.
 void TambrelEngine::RedrawMainDialog() {
   if (m_mainDialog != nullptr && m_mainDialog->MainWindow() != nullptr)
-    RedrawWindow(m_mainDialog->MainWindow(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(m_mainDialog->MainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TambrelEngine::SelectAction(int actionId) {
@@ -36,10 +38,15 @@ void TambrelEngine::SetPages(bool shortcut, bool action, int shortcutPluginId,
   // Without a main dialog there is nowhere to put a page: the plugins are still told which
   // binding is selected, but no page window is made.
   bool pages = m_mainDialog != nullptr && m_mainDialog->PageParent() != nullptr;
-  if (pages) {
-    if (shortcut && m_pageShortcutPlugin != 0)
+  // A side whose plugin stays keeps its open page, and Select shows the selected binding in
+  // it, as the contract has it. Making a page makes a dialog of controls; every selection,
+  // each Save, Copy and Delete among them, made both pages anew.
+  bool newShortcut = shortcut && !(pages && m_shortcutPageOpen && shortcutPluginId == m_pageShortcutPlugin);
+  bool newAction = action && !(pages && m_actionPageOpen && actionPluginId == m_pageActionPlugin);
+  if (pages && (newShortcut || newAction)) {
+    if (newShortcut && m_pageShortcutPlugin != 0)
       if (ShortcutType* type = ShortcutOf(m_pageShortcutPlugin)) type->DestroyPage();
-    if (action && m_pageActionPlugin != 0)
+    if (newAction && m_pageActionPlugin != 0)
       if (ActionType* type = ActionOf(m_pageActionPlugin)) type->DestroyPage();
     RedrawMainDialog();
   }
@@ -48,8 +55,12 @@ void TambrelEngine::SetPages(bool shortcut, bool action, int shortcutPluginId,
 
   if (shortcut) {
     ShortcutType* type = m_pageShortcutPlugin != 0 ? ShortcutOf(m_pageShortcutPlugin) : nullptr;
+    if (newShortcut) m_shortcutPageOpen = false;
     if (type != nullptr) {
-      if (pages) type->CreatePage(m_mainDialog->PageParent(), m_mainDialog->GetPageRect());
+      if (pages && newShortcut) {
+        type->CreatePage(m_mainDialog->PageParent(), m_mainDialog->GetPageRect());
+        m_shortcutPageOpen = true;
+      }
       type->Select(m_selectedAction);
       if (m_mainDialog != nullptr) m_mainDialog->SetTab(0, type->GetName(), m_pageShortcutPlugin);
     } else if (m_mainDialog != nullptr) {
@@ -58,15 +69,19 @@ void TambrelEngine::SetPages(bool shortcut, bool action, int shortcutPluginId,
   }
   if (action) {
     ActionType* type = m_pageActionPlugin != 0 ? ActionOf(m_pageActionPlugin) : nullptr;
+    if (newAction) m_actionPageOpen = false;
     if (type != nullptr) {
-      if (pages) type->CreatePage(m_mainDialog->PageParent(), m_mainDialog->GetPageRect());
+      if (pages && newAction) {
+        type->CreatePage(m_mainDialog->PageParent(), m_mainDialog->GetPageRect());
+        m_actionPageOpen = true;
+      }
       type->Select(m_selectedAction);
       if (m_mainDialog != nullptr) m_mainDialog->SetTab(1, type->GetName(), m_pageActionPlugin);
     } else if (m_mainDialog != nullptr) {
       m_mainDialog->SetTab(1, "Action", 0);
     }
   }
-  if (pages) RedrawMainDialog();
+  if (pages && (newShortcut || newAction)) RedrawMainDialog();
 }
 
 void TambrelEngine::ShowPages(bool showShortcut, bool showAction) {

@@ -20,7 +20,7 @@ LinkedPlugins gLinkedPlugins = {nullptr, nullptr, nullptr};
 
 static const int kWhichMain = 0, kWhichAbout = 1, kWhichSettings = 2;
 
-TambrelEngine::TambrelEngine()
+TambrelEngine::TambrelEngine(HookStart hook)
     : m_placeholder(new PlaceholderPlugin), m_config(new ConfigFile(this)) {
   s_instance = this;
   DiscoverPlugins();
@@ -49,12 +49,9 @@ TambrelEngine::TambrelEngine()
   SetActive(m_options.autoActive);
   CreateEngineWindow();
 
-  if (m_options.hookActive) {
-    SetHookActive(true);
-    if (m_hook == HOOKPAD_NO_SLOT) {
-      Fail("Couldn't allocate the keyboard hook!");
-      return;
-    }
+  if (hook == kHookNow && !InstallHook()) {
+    ShutDown();
+    return;
   }
 
   m_started = true;

@@ -50,7 +50,11 @@ class TambrelEngine final : public Engine {
  public:
   // Start-up. Afterwards either Instance() is this started engine, or start-up failed, the
   // engine has run its whole shut-down and Instance() is null; the caller then deletes it.
-  TambrelEngine();
+  // With kHookLater the keyboard hook is left to InstallHook: every key of the desktop waits
+  // for the hook's thread, so the program installs it when its windows are made and its
+  // message loop is about to run.
+  enum HookStart { kHookNow, kHookLater };
+  explicit TambrelEngine(HookStart hook = kHookNow);
   ~TambrelEngine();  // shut-down (unless start-up failed and already ran it)
   TambrelEngine(const TambrelEngine&) = delete;
   TambrelEngine& operator=(const TambrelEngine&) = delete;
@@ -88,6 +92,9 @@ class TambrelEngine final : public Engine {
 
   // Keyboard hook.
   void SetHookActive(bool on);
+  // The hook of a start-up that left it for later, if the options want one. A failure is
+  // reported and, as a failed start-up, leaves nothing to write at shut-down.
+  bool InstallHook();
   bool HookInstalled() const { return m_hook != HOOKPAD_NO_SLOT; }
 
   // Bindings, and their editing in the main dialog.
@@ -115,7 +122,11 @@ class TambrelEngine final : public Engine {
   // Key names.
   std::vector<KeyInfo>& Keys() { return m_keys; }
 
-  void SetMainDialog(MainDialog* dialog) { m_mainDialog = dialog; }
+  // Pages made for another dialog, or none, are never taken for open ones.
+  void SetMainDialog(MainDialog* dialog) {
+    m_mainDialog = dialog;
+    m_shortcutPageOpen = m_actionPageOpen = false;
+  }
   MainDialog* GetMainDialog() { return m_mainDialog; }
 
   EngineOptions& Options() { return m_options; }
@@ -160,6 +171,8 @@ class TambrelEngine final : public Engine {
   int m_selectedAction = 0;
   int m_pageActionPlugin = 0;
   int m_pageShortcutPlugin = 0;
+  bool m_shortcutPageOpen = false;  // the page plugin of the side made its page in the main dialog
+  bool m_actionPageOpen = false;
   int m_nextActionId = 1;
   bool m_toggled = false;
   bool m_started = false;

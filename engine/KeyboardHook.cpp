@@ -34,6 +34,15 @@ void TambrelEngine::SetHookActive(bool on) {
   }
 }
 
+bool TambrelEngine::InstallHook() {
+  if (!m_options.hookActive || m_hook != HOOKPAD_NO_SLOT) return true;
+  SetHookActive(true);
+  if (m_hook != HOOKPAD_NO_SLOT) return true;
+  ReportError("Couldn't allocate the keyboard hook!");
+  m_started = false;
+  return false;
+}
+
 LRESULT __stdcall TambrelEngine::HookProc(void* context, HHOOK hook, int code, WPARAM message,
                                           LPARAM event) {
   return static_cast<TambrelEngine*>(context)->OnHookEvent(hook, code, message, event);

@@ -62,7 +62,12 @@ TEST_F(MainDlgTest, OpensWithSortedRowsTheTypeBoxesAndNoBindingChosen) {
 
 TEST_F(MainDlgTest, SelectingARowShowsItsPluginsAndPagesTabByTab) {
   Start(kThreeBindings);
+  SelectRow(0);
+  HWND page = GetParent(PageItem(IDC_SEQUENCE_TEXT));
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "XY");  // not saved
+  // The same plugins keep their pages, which show the newly chosen binding.
   SelectRow(1);
+  EXPECT_EQ(GetParent(PageItem(IDC_SEQUENCE_TEXT)), page);
   EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "Sequence Shortcut");
   EXPECT_EQ(ComboText(IDC_MAIN_ACTIONCOMBO), "Execute File");
   char tab[64] = "";
@@ -154,11 +159,7 @@ TEST_F(MainDlgTest, SaveCopyAndDeleteKeepTheSelectionWhereAUserExpectsIt) {
   EXPECT_EQ(RowText(1, 0), "NP");
   EXPECT_EQ(RowText(2, 0), "NP");
   int copied = engine->SelectedAction();
-  LVITEMA item = {};
-  item.mask = LVIF_PARAM;
-  item.iItem = SelectedRow();
-  SendMessageA(Item(IDC_MAIN_BINDINGS), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  EXPECT_EQ(item.lParam, copied);
+  EXPECT_EQ(dialog->RowAction(SelectedRow()), copied);
   EXPECT_LT(copied, engine->NextActionId() - 1);  // the original, not the copy
 
   SelectRow(3);  // ZZ, the last row
@@ -170,6 +171,34 @@ TEST_F(MainDlgTest, SaveCopyAndDeleteKeepTheSelectionWhereAUserExpectsIt) {
   Click(IDC_MAIN_NEW);
   Click(IDC_MAIN_SAVE);  // no plugins chosen: nothing changes
   EXPECT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 3);
+}
+
+TEST_F(MainDlgTest, ASavedShortcutMovesItsRowAndTheSelectionGoesWithIt) {
+  Start(kThreeBindings);
+  SelectRow(2);  // ZZ
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "AA");
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(RowText(0, 0), "AA");
+  EXPECT_EQ(RowText(0, 1), "calc.exe");
+  EXPECT_EQ(RowText(1, 0), "AB");
+  EXPECT_EQ(RowText(2, 0), "NP");
+  EXPECT_EQ(SelectedRow(), 0);
+  EXPECT_EQ(engine->SelectedAction(), dialog->RowAction(0));
+
+  // A copy sorts after its original: equal texts keep the order the bindings were made in.
+  Click(IDC_MAIN_COPY);
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 4);
+  EXPECT_EQ(RowText(1, 0), "AA");
+  EXPECT_EQ(dialog->RowAction(1), engine->NextActionId() - 1);
+  EXPECT_EQ(SelectedRow(), 0);
+}
+
+TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {
+  Start(kThreeBindings);
+  SendMessageA(Item(IDC_MAIN_BINDINGS), WM_CHAR, 'n', 1);
+  EXPECT_EQ(SelectedRow(), 1);
+  EXPECT_EQ(engine->SelectedAction(), dialog->RowAction(1));
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "NP");
 }
 
 TEST_F(MainDlgTest, ToggledBoxFollowsTheEngine) {

@@ -99,6 +99,28 @@ TEST(Lifecycle, FailedStartUpRunsTheWholeShutDownAndLeavesNoEngine) {
   }
 }
 
+TEST(Lifecycle, AHookLeftForLaterGoesInOnRequestOrFailsAsAStartUpWould) {
+  TempWorkDir dir({"cplugin_basic.dll"});
+  CapturedBoxes boxes;
+  {
+    FakeHooks hooks;
+    TambrelEngine engine(TambrelEngine::kHookLater);
+    EXPECT_TRUE(engine.IsStarted());
+    EXPECT_FALSE(engine.HookInstalled());
+    EXPECT_TRUE(engine.InstallHook());
+    EXPECT_TRUE(engine.HookInstalled());
+  }
+  ASSERT_TRUE(DeleteFileA(dir.File("conf.xml").c_str()));
+  {
+    FakeHooks hooks(false, true);
+    TambrelEngine engine(TambrelEngine::kHookLater);
+    EXPECT_FALSE(engine.InstallHook());
+    EXPECT_FALSE(engine.IsStarted());
+  }
+  EXPECT_EQ(std::vector<std::string>{"Couldn't allocate the keyboard hook!"}, boxes.Texts());
+  EXPECT_FALSE(FileExists(dir.File("conf.xml")));
+}
+
 TEST(Lifecycle, EntryReportsMainInitializationFailure) {
   TempWorkDir dir;
   CapturedBoxes boxes;
