@@ -76,7 +76,11 @@ class RealProgram : public ::testing::Test {
       *why = "tambrel.exe did not start";
       return false;
     }
-    PumpFor(1500);  // the program starts and installs its hook
+    if (!WaitForTambrel(process, 30000)) {
+      ADD_FAILURE() << "tambrel.exe did not come up";
+      *why = "tambrel.exe did not come up";
+      return false;
+    }
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = KeyWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);

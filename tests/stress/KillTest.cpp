@@ -6,11 +6,14 @@
 #include <libxml/parser.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include <random>
 #include <string>
 
 #include "TestSupport.h"
+#include "XTools.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ const int kBindings = 2000;
 
 std::string ConfigOfGeneration(long generation) {
   std::string g = std::to_string(generation);
-  std::string text = std::string("<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\"><options/><plugins><plugin guid=\"") +
+  std::string text = std::string("<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\"><options><option name=\"log\">yes</option></options><plugins><plugin guid=\"") +
                      kStressGuid + "\" active=\"yes\"><generation>" + g + "</generation></plugin></plugins><actions>";
   for (int i = 0; i < kBindings; ++i)
     text += std::string("<action><shortcut plugin=\"") + kStressGuid + "\">" + g + "</shortcut><actiontype plugin=\"" +
@@ -62,7 +65,21 @@ long WholeGeneration(const std::string& text) {
   return bindings == kBindings && !mixed ? generation : -1;
 }
 
+std::string OtherPrograms() {
+  std::string names;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    names += std::string(entry.szExeFile) + " ";
+  CloseHandle(snapshot);
+  return names;
+}
+
 TEST(Kill, DuringSavesLeavesOneWholeGeneration) {
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "Local\\Tambrel");
+  EXPECT_EQ(nullptr, mutex) << "another Tambrel runs: " << OtherPrograms();
+  if (mutex != nullptr) CloseHandle(mutex);
   const char* asked = getenv("TAMBREL_STRESS_KILLS");
   int kills = asked != nullptr ? atoi(asked) : 20;
   TempWorkDir dir({"stressplugin.dll"});
@@ -78,8 +95,12 @@ TEST(Kill, DuringSavesLeavesOneWholeGeneration) {
     PROCESS_INFORMATION process = {};
     ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(),
                                &startup, &process));
-    // Start-up takes a few hundred milliseconds; most kills land in a save after it.
-    Sleep(std::uniform_int_distribution<DWORD>(150, 1400)(random));
+    // Once the program is up it saves without a pause: a kill at a random moment after that
+    // lands in a save, or between two.
+    ASSERT_TRUE(WaitForTambrel(process, 10000)) << "tambrel.exe did not come up, or ended by itself";
+    bool ended = WaitForSingleObject(process.hProcess, std::uniform_int_distribution<DWORD>(0, 800)(random)) ==
+                 WAIT_OBJECT_0;
+    ASSERT_FALSE(ended) << "tambrel.exe ended by itself";
     TerminateProcess(process.hProcess, 9);
     WaitForSingleObject(process.hProcess, 10000);
     CloseHandle(process.hThread);
@@ -99,7 +120,8 @@ TEST(Kill, DuringSavesLeavesOneWholeGeneration) {
          "losses: %d\n", kills, saves, midWrite, losses);
   RecordProperty("kills", kills);
   RecordProperty("losses", losses);
-  EXPECT_GT(saves, 0) << "the program never saved: the kills tested nothing";
+  EXPECT_GT(saves, 0) << "the program never saved: the kills tested nothing. Its log:\n"
+                      << ReadWholeFile(dir.File("tambrel.log"));
 }
 
 }  // namespace

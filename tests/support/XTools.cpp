@@ -116,10 +116,35 @@ bool FocusWindow(UnixShell& shell, HWND window, const char* title, std::string* 
                       "done\n"
                       "[ -n \"$w\" ] || exit 3\n"
                       "xdotool windowraise \"$w\" windowfocus --sync \"$w\" mousemove --window \"$w\" 60 60 click 1";
-  if (shell.Run(focus, output) != 0) return false;
   // A window of another program has the focus once it is in the foreground.
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId()) return PumpUntil([&] { return GetForegroundWindow() == window; }, kTimeoutMs);
-  return PumpUntil([&] { return GetFocus() == window; }, kTimeoutMs);
+  bool own = process == GetCurrentProcessId();
+  // On a busy machine a click can reach a program before it answers: try again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (shell.Run(focus, output) != 0) return false;
+    if (PumpUntil([&] { return own ? GetFocus() == window : GetForegroundWindow() == window; }, kTimeoutMs / 2))
+      return true;
+  }
+  return false;
+}
+
+bool WaitForTambrel(const PROCESS_INFORMATION& process, DWORD timeoutMs) {
+  HWND engine = nullptr;
+  bool found = PumpUntil(
+      [&] {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) return true;
+        for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); w != nullptr;
+             w = FindWindowExA(HWND_MESSAGE, w, "TambrelEngine", nullptr)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (owner == process.dwProcessId) engine = w;
+        }
+        return engine != nullptr;
+      },
+      timeoutMs);
+  // The hook goes in just before the message loop starts: an answer means both are there.
+  DWORD_PTR answer = 0;
+  return found && engine != nullptr &&
+         SendMessageTimeoutA(engine, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer) != 0;
 }

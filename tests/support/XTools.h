@@ -44,4 +44,8 @@ std::string WhyNoXdotool(const TempWorkDir& dir);
 // clicks into it.
 bool FocusWindow(UnixShell& shell, HWND window, const char* title, std::string* output);
 
+// Waits until the started tambrel.exe answers on its message loop (its hook is in by then);
+// false when it did not, or ended first.
+bool WaitForTambrel(const PROCESS_INFORMATION& process, DWORD timeoutMs);
+
 #endif
