@@ -195,7 +195,7 @@ void ConfigFile::LoadPlugins(xmlNode* plugins) {
     bool hasActive = false;
     std::string active = AttributeText(element, "active", &hasActive);
     if (hasActive) record->active = m_engine->ParseBool(active.c_str());
-    if (IsMissing(id)) Keep(&m_keptSettings[id], element->children);
+    if (IsMissing(id)) Keep(&m_keptSettings[id], element);
     record->plugin->SetEngine(m_engine);
     record->plugin->LoadSettings(element->children);
     record->plugin->SetEngine(nullptr);
@@ -244,8 +244,8 @@ void ConfigFile::LoadActions(xmlNode* actions) {
       continue;
     }
     int id = m_engine->AddAction({shortcutId, actionId});
-    if (IsMissing(actionId)) KeepForAction(id, kAction, actionType->children);
-    if (IsMissing(shortcutId)) KeepForAction(id, kShortcut, shortcut->children);
+    if (IsMissing(actionId)) KeepForAction(id, kAction, actionType);
+    if (IsMissing(shortcutId)) KeepForAction(id, kShortcut, shortcut);
     m_engine->FindPlugin(actionId)->plugin->GetActionType()->Load(id, actionType->children);
     m_engine->FindPlugin(shortcutId)->plugin->GetShortcutType()->Load(id, shortcut->children);
   }
@@ -281,11 +281,11 @@ void ConfigFile::LoadActionsVersion20(xmlNode* actions) {
     }
     int shortcutId = m_engine->FindPluginByGuid(kSequencePluginGuid, true);
     int id = m_engine->AddAction({shortcutId, actionId});
-    if (IsMissing(actionId)) KeepForAction(id, kAction, action->children);
+    if (IsMissing(actionId)) KeepForAction(id, kAction, action);
     m_engine->FindPlugin(actionId)->plugin->GetActionType()->Load(id, action->children);
     xmlNode* shortcut = xmlNewChild(action, action->ns, X("shortcut"), nullptr);
     xmlNodeAddContent(shortcut, X(AnsiToUtf8(key.c_str()).c_str()));
-    if (IsMissing(shortcutId)) KeepForAction(id, kShortcut, shortcut->children);
+    if (IsMissing(shortcutId)) KeepForAction(id, kShortcut, shortcut);
     m_engine->FindPlugin(shortcutId)->plugin->GetShortcutType()->Load(id, shortcut->children);
   }
 }
@@ -328,14 +328,35 @@ bool ConfigFile::IsMissing(int pluginId) {
   return record != nullptr && record->file[0] == '\0';
 }
 
-void ConfigFile::Keep(xmlNode** slot, xmlNode* children) {
-  if (m_kept == nullptr) m_kept = xmlNewDoc(X("1.0"));
-  if (*slot != nullptr) xmlFreeNodeList(*slot);
-  *slot = children != nullptr ? xmlDocCopyNodeList(m_kept, children) : nullptr;
+// A reference to an entity of the file's DOCTYPE becomes the text it stands for (none for an
+// entity the file does not define): the written file has no DOCTYPE, and a reference left
+// in it would stop the next start-up.
+static void ReplaceEntityReferences(xmlNode* node) {
+  while (node != nullptr) {
+    xmlNode* next = node->next;
+    if (node->type == XML_ENTITY_REF_NODE) {
+      xmlChar* text = xmlNodeGetContent(node);
+      xmlFreeNode(xmlReplaceNode(node, xmlNewDocText(node->doc, text != nullptr ? text : X(""))));
+      xmlFree(text);
+    } else if (node->type == XML_ELEMENT_NODE) {
+      for (xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next)
+        ReplaceEntityReferences(attr->children);
+      ReplaceEntityReferences(node->children);
+    }
+    node = next;
+  }
 }
 
-void ConfigFile::KeepForAction(int actionId, Side side, xmlNode* children) {
-  Keep(&m_keptActionData[std::make_pair(actionId, side)], children);
+// The element's children, as read, for a plugin that no library provides.
+void ConfigFile::Keep(xmlNode** slot, xmlNode* element) {
+  if (m_kept == nullptr) m_kept = xmlNewDoc(X("1.0"));
+  if (*slot != nullptr) xmlFreeNodeList(*slot);
+  ReplaceEntityReferences(element->children);
+  *slot = element->children != nullptr ? xmlDocCopyNodeList(m_kept, element->children) : nullptr;
+}
+
+void ConfigFile::KeepForAction(int actionId, Side side, xmlNode* element) {
+  Keep(&m_keptActionData[std::make_pair(actionId, side)], element);
 }
 
 void ConfigFile::ForgetAction(int actionId) {

@@ -43,8 +43,8 @@ class ConfigFile {
   void LoadPlugins(xmlNode* plugins);
   void LoadActions(xmlNode* actions);
   void LoadActionsVersion20(xmlNode* actions);
-  void Keep(xmlNode** slot, xmlNode* children);
-  void KeepForAction(int actionId, Side side, xmlNode* children);
+  void Keep(xmlNode** slot, xmlNode* element);
+  void KeepForAction(int actionId, Side side, xmlNode* element);
   xmlNode* AddOptions(xmlNode* root);
   xmlNode* AddPlugins(xmlNode* root);
   void SaveSide(int actionId, Side side, PluginRecord* record, xmlNode* element);

@@ -19,11 +19,11 @@ const char* const kActionGuids[] = {
     "{92DF9468-C0AE-4198-91C8-53296E9EA06E}",  // keyboard macro action
 };
 
-void WriteAction(const OldRecord& record, unsigned number, const char* path) {
+void WriteAction(const OldRecord& record, unsigned number, const char* path, FILE* out, FILE* err) {
   if (record.type == kTypeNotConverted) return;
   if (record.name.find("Settings and Parameters") != std::string::npos) return;
   if (record.type != kTypeExecute && record.type != kTypeMacro) {
-    fprintf(stderr, "migrator: %s: record %u at byte %" PRIu64 " has unknown type %u; skipped\n",
+    fprintf(err, "migrator: %s: record %u at byte %" PRIu64 " has unknown type %u; skipped\n",
             path, number, record.offset, record.type);
     return;
   }
@@ -31,26 +31,26 @@ void WriteAction(const OldRecord& record, unsigned number, const char* path) {
   std::string key = XmlText(record.name, &dropped);
   std::string data = XmlText(record.data, &dropped);
   if (dropped > 0) {
-    fprintf(stderr,
+    fprintf(err,
             "migrator: %s: record %u at byte %" PRIu64
             ": dropped %u control characters that XML cannot hold\n",
             path, number, record.offset, dropped);
   }
-  printf("    <action plugin=\"%.38s\" key=\"%s\">\n", kActionGuids[record.type], key.c_str());
+  fprintf(out, "    <action plugin=\"%.38s\" key=\"%s\">\n", kActionGuids[record.type], key.c_str());
   if (record.type == kTypeExecute) {
     ExecuteParts parts = SplitExecuteData(data);
-    printf("      <command>%s</command>\n", parts.command.c_str());
-    printf("      <parameter>%s</parameter>\n", parts.parameter.c_str());
-    printf("      <dir>%s</dir>\n", parts.dir.c_str());
+    fprintf(out, "      <command>%s</command>\n", parts.command.c_str());
+    fprintf(out, "      <parameter>%s</parameter>\n", parts.parameter.c_str());
+    fprintf(out, "      <dir>%s</dir>\n", parts.dir.c_str());
   } else {
-    printf("      <command>%s</command>\n", data.c_str());
+    fprintf(out, "      <command>%s</command>\n", data.c_str());
   }
-  printf("    </action>\n");
+  fputs("    </action>\n", out);
 }
 
 // Reports why the conversion stopped early; returns the exit status.
 int ReportEnd(ReadResult result, const OldRecord& record, unsigned number, const char* path,
-              OldBindingsFile& file) {
+              OldBindingsFile& file, FILE* err) {
   switch (result) {
     case ReadResult::kRecord:
     case ReadResult::kEnd:
@@ -59,24 +59,24 @@ int ReportEnd(ReadResult result, const OldRecord& record, unsigned number, const
       // The old end-of-file mark; anything after it never belonged to the bindings, but say
       // so, since a record with a 26-byte name would look the same.
       if (file.Get() != EOF) {
-        fprintf(stderr,
+        fprintf(err,
                 "migrator: %s: end-of-file mark (Ctrl+Z) at byte %" PRIu64
                 "; the rest of the file was not read\n",
                 path, record.offset);
       }
       return 0;
     case ReadResult::kCutShort:
-      fprintf(stderr, "migrator: %s: record %u at byte %" PRIu64 " is cut short by the end of the file\n",
+      fprintf(err, "migrator: %s: record %u at byte %" PRIu64 " is cut short by the end of the file\n",
               path, number, record.offset);
       return 2;
     case ReadResult::kTooLong:
-      fprintf(stderr,
+      fprintf(err,
               "migrator: %s: record %u at byte %" PRIu64 ": data length %" PRIu32
               " runs past the end of the file\n",
               path, number, record.offset, record.dataLength);
       return 2;
     case ReadResult::kTooLarge:
-      fprintf(stderr,
+      fprintf(err,
               "migrator: %s: record %u at byte %" PRIu64 ": data length %" PRIu32 " is too large\n",
               path, number, record.offset, record.dataLength);
       return 2;
@@ -85,6 +85,26 @@ int ReportEnd(ReadResult result, const OldRecord& record, unsigned number, const
 }
 
 }  // namespace
+
+int ConvertBindings(FILE* input, const char* path, FILE* out, FILE* err) {
+  fputs(kStartText, out);
+  OldBindingsFile file(input);
+  int status = 0;
+  for (unsigned number = 1;; ++number) {
+    OldRecord record;
+    ReadResult result = ReadRecord(file, &record);
+    if (result == ReadResult::kRecord) {
+      WriteAction(record, number, path, out, err);
+      continue;
+    }
+    status = ReportEnd(result, record, number, path, file, err);
+    break;
+  }
+  // Even after damage the text is a whole document, so that it can be saved and read.
+  fputs(kEndText, out);
+  fflush(out);
+  return status;
+}
 
 int RunMigrator(int argc, char** argv) {
   if (argc < 2) {
@@ -105,22 +125,7 @@ int RunMigrator(int argc, char** argv) {
     return 1;
   }
 
-  fputs(kStartText, stdout);
-  OldBindingsFile file(input);
-  int status = 0;
-  for (unsigned number = 1;; ++number) {
-    OldRecord record;
-    ReadResult result = ReadRecord(file, &record);
-    if (result == ReadResult::kRecord) {
-      WriteAction(record, number, path);
-      continue;
-    }
-    status = ReportEnd(result, record, number, path, file);
-    break;
-  }
-  // Even after damage the text is a whole document, so that it can be saved and read.
-  fputs(kEndText, stdout);
-  fflush(stdout);
+  int status = ConvertBindings(input, path, stdout, stderr);
   fclose(input);
   return status;
 }

@@ -4,6 +4,12 @@
 #ifndef TAMBREL_MIGRATOR_H
 #define TAMBREL_MIGRATOR_H
 
+#include <stdio.h>
+
 int RunMigrator(int argc, char** argv);
+
+// The conversion itself, from an open file (binary mode) to out, with its warnings and the
+// reason it stopped early on err; path names the file in those. Returns 0 or 2, as above.
+int ConvertBindings(FILE* input, const char* path, FILE* out, FILE* err);
 
 #endif

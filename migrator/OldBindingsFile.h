@@ -31,7 +31,8 @@ enum { kTypeExecute = 0, kTypeMacro = 1, kTypeNotConverted = 152 };
 const unsigned kMaxNameLength = 79;
 const int kEndOfFileMark = 0x1A;
 // Escaping may widen the data six times, and the code page functions count in int.
-const uint32_t kMaxDataLength = (SIZE_MAX - 1) / 6 < INT32_MAX ? (SIZE_MAX - 1) / 6 : INT32_MAX;
+const uint32_t kMaxDataLength =
+    static_cast<uint32_t>((SIZE_MAX - 1) / 6 < INT32_MAX ? (SIZE_MAX - 1) / 6 : INT32_MAX);
 
 struct OldRecord {
   uint64_t offset = 0;  // in the file, where the record starts

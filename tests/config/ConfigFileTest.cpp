@@ -400,6 +400,25 @@ TEST(ConfigFile, MissingPluginsKeepTheirData) {
                                             "\">\n        <command>notepad</command>\n      </actiontype>"));
 }
 
+// The written file has no DOCTYPE: what is kept for a missing plugin holds the text of each
+// entity reference, or nothing for an entity the file does not define, never the reference.
+TEST(ConfigFile, EntityReferencesKeptForMissingPluginsDoNotStopTheNextStart) {
+  TempWorkDir dir;
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  std::string file = Bindings(Binding("NP", "<command a=\"&e;\">a&e;b&undefined;</command>"));
+  file.replace(file.find("<tambrel"), 0, "<!DOCTYPE tambrel SYSTEM \"none.dtd\" [<!ENTITY e \"entity\">]>");
+  file.replace(file.find(">kept<"), 6, ">k&e;pt<");
+  WriteWholeFile(dir.File("conf.xml"), file);
+  { TambrelEngine engine; }
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(std::string::npos, written.find("<setting>kentitypt</setting>")) << written;
+  EXPECT_NE(std::string::npos, written.find("<command a=\"entity\">aentityb</command>")) << written;
+  boxes.Clear();
+  TambrelEngine engine;
+  EXPECT_TRUE(engine.IsStarted()) << boxes.Texts().back();
+}
+
 // Both roles in one plugin object, registered in the engine as discovery would; what it saves
 // for a binding depends on the binding's id.
 class OddSavePlugin : public NullPlugin, public ShortcutType, public ActionType {
