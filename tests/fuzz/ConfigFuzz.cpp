@@ -425,7 +425,7 @@ int main(int argc, char** argv) {
   unsigned end = static_cast<unsigned>(strtoul(argv[4], nullptr, 10));
 
   InitPluginLibrary(GetModuleHandleA(nullptr));
-  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll"};
+  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction};
   gMessageBox = NoBox;
   std::string work = out + "\\work";
   CreateDirectoryA(work.c_str(), nullptr);
