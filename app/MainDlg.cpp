@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "Centre.h"
 #include "ConfigFile.h"
 #include "Engine.h"
+#include "Messages.h"
 #include "resource.h"
 
 static const LayoutMapEntry kMainLayout[] = {
@@ -17,6 +19,7 @@ static const LayoutMapEntry kMainLayout[] = {
     {IDC_MAIN_ABOUT, LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_DEBUGDUMP, LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_BINDINGS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
+    {IDC_MAIN_WARNING, LAYOUT_LEFT | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_NEW, LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_COPY, LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_SAVE, LAYOUT_RIGHT | LAYOUT_BOTTOM},
@@ -25,6 +28,7 @@ static const LayoutMapEntry kMainLayout[] = {
 };
 
 static const int kComboItemHeight = 18;
+static const int kWarningOverlay = 1;
 static const int kComboDroppedWidth = 200;
 
 MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
@@ -80,7 +84,29 @@ void MainDlg::ShowBindingTypes(int shortcutPluginId, int actionPluginId) {
   if (TambrelEngine* engine = TambrelEngine::Instance()) {
     int tab = CurrentTab();
     engine->ShowPages(tab == 0, tab == 1);
+    if (Window() != nullptr) {
+      std::string warning = engine->ShadowText(engine->SelectedAction(), false);
+      SetDlgItemTextA(Window(), IDC_MAIN_WARNING, warning.c_str());
+      ShowWindow(Item(IDC_MAIN_WARNING), warning.empty() ? SW_HIDE : SW_SHOWNA);
+      PlaceWarning();
+    }
   }
+}
+
+// The line below the list that says why the chosen binding never fires. The list gives it
+// its last text line while it shows and has its whole height otherwise.
+void MainDlg::PlaceWarning() {
+  HWND line = Item(IDC_MAIN_WARNING);
+  if (m_list == nullptr || line == nullptr) return;
+  RECT list, text;
+  GetWindowRect(m_list, &list);
+  GetWindowRect(line, &text);
+  MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&list), 2);
+  MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&text), 2);
+  int bottom = (GetWindowLongA(line, GWL_STYLE) & WS_VISIBLE) ? text.top - 2 : text.bottom;
+  if (bottom != list.bottom)
+    SetWindowPos(m_list, nullptr, 0, 0, list.right - list.left, bottom - list.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainDlg::ShowToggled(bool toggled) {
@@ -129,6 +155,7 @@ bool MainDlg::OnInitDialog() {
   column.pszText = const_cast<char*>("ActionType");
   SendMessageA(m_list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
   ListView_SetExtendedListViewStyleEx(m_list, LVS_EX_SUBITEMIMAGES, LVS_EX_SUBITEMIMAGES);
+  ListView_SetCallbackMask(m_list, LVIS_OVERLAYMASK);
   for (HWND combo : {m_shortcutCombo, m_actionCombo}) {
     SendMessageA(combo, CB_SETDROPPEDWIDTH, kComboDroppedWidth, 0);
     // The boxes are measured while the template is built, before this object sees messages.
@@ -177,6 +204,11 @@ void MainDlg::FillTypeCombos() {
     }
     SetPluginImage(m_images.Get(), id, record.plugin->GetIcon());
   }
+  // Rows that never fire carry a warning sign over their shortcut's icon. It goes after the
+  // plugins' images, which are addressed by plugin id.
+  HICON warning = static_cast<HICON>(LoadImageA(nullptr, IDI_WARNING, IMAGE_ICON, 16, 16, LR_SHARED));
+  int sign = warning != nullptr ? ImageList_AddIcon(m_images.Get(), warning) : -1;
+  if (sign >= 0) ImageList_SetOverlayImage(m_images.Get(), sign, kWarningOverlay);
 }
 
 // The texts a plugin returns live only until its next call: kept as a copy.
@@ -277,6 +309,10 @@ void MainDlg::FillRow(TambrelEngine* engine, LVITEMA& item) {
     item.pszText = const_cast<char*>(text != nullptr ? text : "");
   }
   if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
+  if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_OVERLAYMASK)) {
+    item.state &= ~LVIS_OVERLAYMASK;
+    if (shortcut && engine->ShadowOf(id) != 0) item.state |= INDEXTOOVERLAYMASK(kWarningOverlay);
+  }
 }
 
 // The list's search by text, for typing the start of a shortcut into it: case-insensitive,
@@ -331,6 +367,28 @@ void MainDlg::OnTabSwitched() {
   if (TambrelEngine* engine = TambrelEngine::Instance()) engine->ShowPages(tab == 0, tab != 0);
 }
 
+// The save happens in any case; a binding that it leaves unreachable, or that it makes
+// unreachable, is named in a warning.
+void MainDlg::OnSave() {
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr) return;
+  int edited = engine->SelectedAction();
+  std::vector<int> shadowedBefore;
+  if (edited != 0)
+    for (const auto& binding : engine->Actions())
+      if (engine->ShadowOf(binding.first) == edited) shadowedBefore.push_back(binding.first);
+  int firstNew = engine->NextActionId();
+  EditBindings(&TambrelEngine::ApplyAction);
+  int saved = engine->NextActionId() != firstNew ? firstNew : edited;
+  if (saved == 0 || engine->Actions().count(saved) == 0) return;
+  std::string warning = engine->ShadowText(saved, false);
+  for (auto it = engine->Actions().begin(); warning.empty() && it != engine->Actions().end(); ++it)
+    if (engine->ShadowOf(it->first) == saved &&
+        std::find(shadowedBefore.begin(), shadowedBefore.end(), it->first) == shadowedBefore.end())
+      warning = engine->ShadowText(it->first, false);
+  if (!warning.empty()) ReportWarningFormat("The binding is saved, but %s.", warning.c_str());
+}
+
 void MainDlg::OnNewBinding() {
   if (TambrelEngine* engine = TambrelEngine::Instance()) engine->ClearSelection();
   int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
@@ -355,7 +413,7 @@ bool MainDlg::OnCommand(int id, int code) {
       OnNewBinding();
       return true;
     case IDC_MAIN_SAVE:
-      EditBindings(&TambrelEngine::ApplyAction);
+      OnSave();
       return true;
     case IDC_MAIN_COPY:
       EditBindings(&TambrelEngine::CopyAction);
@@ -486,6 +544,7 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
     case WM_SIZE:
       m_layout.OnMessage(Window(), message, wParam, lParam);
       PlaceCombosAndPages();
+      PlaceWarning();
       return false;
     case WM_GETMINMAXINFO: {
       MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);

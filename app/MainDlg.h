@@ -51,6 +51,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void OnTypeChosen(bool shortcut);
   void OnTabSwitched();
   void OnNewBinding();
+  void OnSave();
   void EditBindings(void (TambrelEngine::*edit)());
   void ReadRows(TambrelEngine* engine);
   void SyncRow(TambrelEngine* engine, int actionId);
@@ -58,6 +59,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void FillRow(TambrelEngine* engine, LVITEMA& item);
   int FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap);
   void PlaceCombosAndPages();
+  void PlaceWarning();
   void DrawComboItem(DRAWITEMSTRUCT* item);
   int CurrentTab() const;
 

@@ -155,5 +155,23 @@ int TambrelEngine::ShadowOf(int actionId) {
   PluginRecord* record = m_registry.Find(it->second.shortcutPluginId);
   if (record == nullptr || record->shadowingAction == nullptr) return 0;
   int shadow = record->shadowingAction(actionId);
+  if (shadow == kShadowedByToggleKey || shadow == kShadowedByTrayKey) return shadow;
   return m_actions.count(shadow) != 0 ? shadow : 0;
+}
+
+std::string TambrelEngine::ShadowText(int actionId, bool withIds) {
+  int shadow = ShadowOf(actionId);
+  auto it = m_actions.find(actionId);
+  ShortcutType* type = it != m_actions.end() ? ShortcutOf(it->second.shortcutPluginId) : nullptr;
+  if (shadow == 0 || type == nullptr) return std::string();
+  auto named = [&](ShortcutType* of, int id) {
+    const char* shown = of != nullptr ? of->GetShortcutText(id) : nullptr;
+    std::string text = shown != nullptr ? shown : "";
+    if (withIds) text += " (#" + std::to_string(id) + ")";
+    return text;
+  };
+  std::string text = named(type, actionId) + " never fires: ";
+  if (shadow == kShadowedByToggleKey) return text + "it is the Tambrel key";
+  if (shadow == kShadowedByTrayKey) return text + "it is a hot key of the tray icon";
+  return text + named(ShortcutOf(m_actions[shadow].shortcutPluginId), shadow) + " fires first";
 }

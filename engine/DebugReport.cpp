@@ -110,16 +110,10 @@ void TambrelEngine::WriteDebugReport() {
   // binding always fires first.
   bool any = false;
   for (const auto& entry : m_actions) {
-    int shadow = ShadowOf(entry.first);
-    ShortcutType* shortcut = ShortcutOf(entry.second.shortcutPluginId);
-    ShortcutType* shadowShortcut = shadow != 0 ? ShortcutOf(m_actions[shadow].shortcutPluginId) : nullptr;
-    if (shortcut == nullptr || shadowShortcut == nullptr) continue;
+    std::string shadow = ShadowText(entry.first, true);
+    if (shadow.empty()) continue;
     if (!any) fputs("Unreachable bindings:\n", f);
-    fputc('\t', f);
-    Put(f, shortcut->GetShortcutText(entry.first));
-    fprintf(f, " (#%d) never fires: ", entry.first);
-    Put(f, shadowShortcut->GetShortcutText(shadow));
-    fprintf(f, " (#%d) fires first\n", shadow);
+    fprintf(f, "\t%s\n", shadow.c_str());
     any = true;
   }
   if (any) fputs("\n", f);

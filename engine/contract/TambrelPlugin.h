@@ -7,8 +7,10 @@
 // also export
 //     int __stdcall GetShadowingAction(int actionId);
 // which answers, for a binding whose shortcut one of its plugins holds, the action id of the
-// binding that always fires before it can, so that it never fires; 0 when it can fire or is
-// not the library's. The engine asks it outside the hook, for warnings and the debug report.
+// binding that always fires before it can, so that it never fires; kShadowedByToggleKey (-1)
+// when the Tambrel key takes its shortcut, kShadowedByTrayKey (-2) when a hot key of the tray
+// icon does; 0 when it can fire or is not the library's. The engine asks it outside the
+// hook, for warnings and the debug report.
 //
 // Life of a plugin object, as the engine drives it:
 //  1. registration: CheckVersion(PLUGIN_INTERFACE_VERSION), GetName, then (if accepted,
@@ -173,5 +175,6 @@ class Engine {
 
 typedef unsigned(__stdcall* GetPluginsInfoProc)(Plugin*** plugins);
 typedef int(__stdcall* GetShadowingActionProc)(int actionId);
+enum { kShadowedByToggleKey = -1, kShadowedByTrayKey = -2 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "ConfigFile.h"
 #include "PluginResources.h"
@@ -191,6 +192,29 @@ TEST_F(MainDlgTest, ASavedShortcutMovesItsRowAndTheSelectionGoesWithIt) {
   EXPECT_EQ(RowText(1, 0), "AA");
   EXPECT_EQ(dialog->RowAction(1), engine->NextActionId() - 1);
   EXPECT_EQ(SelectedRow(), 0);
+}
+
+// N fires at the first key of NP: saving N warns of NP, whose row then carries the sign and,
+// once selected, says why; saving a shortcut that N blocks names N.
+TEST_F(MainDlgTest, SavingABindingThatBlocksAnotherWarnsAndMarksItsRow) {
+  Start(kThreeBindings);
+  SelectRow(2);  // ZZ
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "N");
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The binding is saved, but NP never fires: N fires first."});
+  ASSERT_EQ(RowText(2, 0), "NP");
+  HWND list = Item(IDC_MAIN_BINDINGS);
+  EXPECT_EQ(ListView_GetItemState(list, 2, LVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(1u));
+  EXPECT_EQ(ListView_GetItemState(list, 1, LVIS_OVERLAYMASK), 0u);
+  EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), "");
+  SelectRow(2);
+  EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), "NP never fires: N fires first");
+
+  boxes.Clear();
+  SelectRow(0);  // AB
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "NX");
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The binding is saved, but NX never fires: N fires first."});
 }
 
 TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {
