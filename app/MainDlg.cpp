@@ -29,6 +29,7 @@ static const LayoutMapEntry kMainLayout[] = {
 
 static const int kComboItemHeight = 18;
 static const int kWarningOverlay = 1;
+static const UINT kShowWarningMessage = WM_APP + 1;
 static const int kComboDroppedWidth = 200;
 
 MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
@@ -84,13 +85,21 @@ void MainDlg::ShowBindingTypes(int shortcutPluginId, int actionPluginId) {
   if (TambrelEngine* engine = TambrelEngine::Instance()) {
     int tab = CurrentTab();
     engine->ShowPages(tab == 0, tab == 1);
-    if (Window() != nullptr) {
-      std::string warning = engine->ShadowText(engine->SelectedAction(), false);
-      SetDlgItemTextA(Window(), IDC_MAIN_WARNING, warning.c_str());
-      ShowWindow(Item(IDC_MAIN_WARNING), warning.empty() ? SW_HIDE : SW_SHOWNA);
-      PlaceWarning();
-    }
+    // An edit selects more than once on its way (a copy, then its original): the line
+    // follows the binding chosen at its end.
+    if (Window() != nullptr && !m_warningPosted)
+      m_warningPosted = PostMessageA(Window(), kShowWarningMessage, 0, 0) != 0;
   }
+}
+
+void MainDlg::ShowWarning() {
+  m_warningPosted = false;
+  TambrelEngine* engine = TambrelEngine::Instance();
+  if (engine == nullptr || Window() == nullptr) return;
+  std::string warning = engine->ShadowText(engine->SelectedAction(), false);
+  SetDlgItemTextA(Window(), IDC_MAIN_WARNING, warning.c_str());
+  ShowWindow(Item(IDC_MAIN_WARNING), warning.empty() ? SW_HIDE : SW_SHOWNA);
+  PlaceWarning();
 }
 
 // The line below the list that says why the chosen binding never fires. The list gives it
@@ -568,6 +577,9 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       break;
     case WM_CLOSE:
       ShowWindow(Window(), SW_HIDE);
+      return true;
+    case kShowWarningMessage:
+      ShowWarning();
       return true;
     case WM_DESTROY:
       OnDestroy();

@@ -59,6 +59,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void FillRow(TambrelEngine* engine, LVITEMA& item);
   int FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap);
   void PlaceCombosAndPages();
+  void ShowWarning();
   void PlaceWarning();
   void DrawComboItem(DRAWITEMSTRUCT* item);
   int CurrentTab() const;
@@ -73,6 +74,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   UniqueImageList m_images;
   BindingRows m_rows;
   bool m_showingRows = false;  // the list's selection is being set to what the rows say
+  bool m_warningPosted = false;
 };
 
 #endif

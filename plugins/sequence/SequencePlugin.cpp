@@ -121,6 +121,7 @@ void SequencePlugin::Store(int actionId, const char* text, size_t length, const 
     m_trie.Remove(it->second.text, it->second.length, actionId);
     m_index.Remove(actionId);
     if (!it->second.programs.empty()) --m_filtered;
+    ShortcutChanged(it->second);
   } else {
     it = m_shortcuts.emplace(actionId, Shortcut()).first;
   }
@@ -130,7 +131,19 @@ void SequencePlugin::Store(int actionId, const char* text, size_t length, const 
   if (!shortcut.programs.empty()) ++m_filtered;
   m_trie.Add(shortcut.text, shortcut.length, actionId);
   m_index.Add(actionId, shortcut.text, shortcut.length, &shortcut.programs);
+  ShortcutChanged(shortcut);
+}
+
+// Only a binding whose shortcut is part of another's can fire on the way to it, so a change
+// concerns the bindings holding the old or the new text; an empty or one-character shortcut
+// concerns them all (the empty ones' chances hang on every first key).
+void SequencePlugin::ShortcutChanged(const Shortcut& shortcut) {
   m_shadowsKnown = false;
+  if (m_allShadowsStale) return;
+  if (shortcut.length <= 1 || m_changedTexts.size() == kMaxChangedTexts)
+    m_allShadowsStale = true;
+  else
+    m_changedTexts.emplace_back(shortcut.text, shortcut.length);
 }
 
 // The filter is an attribute of the shortcut element, which the first child leads to. An
@@ -177,8 +190,9 @@ void SequencePlugin::Remove(int actionId) {
   m_trie.Remove(it->second.text, it->second.length, actionId);
   m_index.Remove(actionId);
   if (!it->second.programs.empty()) --m_filtered;
+  ShortcutChanged(it->second);
+  m_shadows.erase(actionId);
   m_shortcuts.erase(it);
-  m_shadowsKnown = false;
 }
 
 size_t SequencePlugin::SheetRows(SheetRow* rows, size_t max) {
@@ -199,15 +213,28 @@ int SequencePlugin::ShadowOf(int actionId) {
 // somewhere exactly when it can in a program that no filter names. One with a filter never
 // fires when that holds in every program its filter names.
 void SequencePlugin::FindShadows() {
-  m_shadows.clear();
+  // The bindings to look at again: after a few edits, those holding a changed text.
+  std::vector<int> stale;
+  for (const auto& entry : m_shortcuts) {
+    bool concerned = m_allShadowsStale;
+    for (size_t i = 0; i < m_changedTexts.size() && !concerned; ++i)
+      concerned = strstr(entry.second.text, m_changedTexts[i].c_str()) != nullptr;
+    if (!concerned) continue;
+    stale.push_back(entry.first);
+    m_shadows.erase(entry.first);
+  }
+  m_changedTexts.clear();
+  m_allShadowsStale = false;
+
   int current = m_program;
   std::vector<std::vector<int>> byProgram(m_programNames.size() + 1);
-  for (const auto& entry : m_shortcuts)
-    for (int program : entry.second.programs) byProgram[static_cast<size_t>(program)].push_back(entry.first);
+  for (int id : stale)
+    for (int program : m_shortcuts[id].programs) byProgram[static_cast<size_t>(program)].push_back(id);
   ElectFor(0);
-  for (const auto& entry : m_shortcuts) {
-    if (!entry.second.programs.empty()) continue;
-    if (int shadow = ShadowIn(entry.first, entry.second)) m_shadows[entry.first] = shadow;
+  for (int id : stale) {
+    const Shortcut& shortcut = m_shortcuts[id];
+    if (!shortcut.programs.empty()) continue;
+    if (int shadow = ShadowIn(id, shortcut)) m_shadows[id] = shadow;
   }
   std::set<int> canFire;
   std::map<int, int> firstShadow;

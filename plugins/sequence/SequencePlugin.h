@@ -75,6 +75,7 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
   static Admission AdmissionOf(const void* plugin, int actionId);
   bool Admitted(const Shortcut& shortcut) const;
   void ElectFor(int program);
+  void ShortcutChanged(const Shortcut& shortcut);
   void FindShadows();
   int ShadowIn(int actionId, const Shortcut& shortcut);
   int EmptyShortcutShadow(int actionId) const;
@@ -89,6 +90,11 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
   ShortcutIndex m_index;
   std::map<int, int> m_shadows;  // action id -> the binding that fires first
   bool m_shadowsKnown = true;
+  // Since the shadows were last found: the shortcut texts that came or went, or that too
+  // many did to list them.
+  static const size_t kMaxChangedTexts = 16;
+  std::vector<std::string> m_changedTexts;
+  bool m_allShadowsStale = false;
   int m_current = 0;
   SettingsPage* m_page = nullptr;  // while this plugin has the page open
   char m_typed[kMaxTyped + 1] = {};

@@ -312,12 +312,19 @@ TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
     plugin->SetEnabled(true);
     engine.notify = plugin->GetNotifyHandler();
     int count = 1 + rand() % 6;
-    for (int id = 1; id <= count; ++id) {
+    auto load = [&](int id, int length) {
       char text[4] = "";
-      int length = rand() % 4;
       for (int i = 0; i < length; ++i) text[i] = static_cast<char>('A' + rand() % 3);
       Load(id, text, filters[rand() % 5]);
-    }
+    };
+    for (int id = 1; id <= count; ++id) load(id, rand() % 4);
+    // Found once, the shadows are then looked at again after each edit for what it concerns.
+    plugin->ShadowOf(1);
+    load(1 + rand() % count, 2 + rand() % 2);
+    load(count + 1, 2 + rand() % 2);
+    plugin->ShadowOf(1);
+    load(1 + rand() % count, 2 + rand() % 2);
+    shortcuts()->Remove(count + 1);
     // Typings over four letters (D is bound by no shortcut), in each program.
     std::set<int> fired;
     for (const char* program : programs) {
