@@ -49,11 +49,14 @@ int Number(const xmlNode* element) {
   return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
 }
 
-template <typename T>
-T* BuiltIn() {
+// Whether an enabled built-in plugin of class T passes test. Asked only once a combination
+// matched, or outside the hook: the list is short and nothing is allocated.
+template <typename T, typename Test>
+bool AnyEnabled(Test test) {
   for (BuiltInPlugin* plugin : BuiltInPlugin::Existing())
-    if (T* found = dynamic_cast<T*>(plugin)) return found;
-  return nullptr;
+    if (T* found = dynamic_cast<T*>(plugin))
+      if (found->IsEnabled() && test(*found)) return true;
+  return false;
 }
 
 }  // namespace
@@ -151,8 +154,7 @@ bool ComboPlugin::Capture(const KBDLLHOOKSTRUCT* key, UINT message) {
 
 // The toggle key plugin takes its key whatever the modifiers.
 bool ComboPlugin::TakenByToggleKey(unsigned vk, unsigned scanCode) const {
-  ToggleKeyPlugin* toggle = BuiltIn<ToggleKeyPlugin>();
-  return toggle != nullptr && toggle->IsEnabled() && toggle->TakesKey(vk, scanCode);
+  return AnyEnabled<ToggleKeyPlugin>([&](ToggleKeyPlugin& toggle) { return toggle.TakesKey(vk, scanCode); });
 }
 
 void ComboPlugin::OnToggle(bool toggled) { m_toggled = toggled; }
@@ -342,11 +344,14 @@ int ComboPlugin::ShadowOf(int actionId) {
   if (it == m_combos.end() || it->second.vk == 0) return 0;
   unsigned vk = static_cast<unsigned>(it->second.vk);
   if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) return -1;
-  if (m_whileToggled && it->second.modifiers == 0) {
-    if (TrayPlugin* tray = BuiltIn<TrayPlugin>())
-      for (int row = 0; row < TrayPlugin::KEY_COUNT; ++row)
-        if (tray->IsEnabled() && tray->KeyCode(row) == it->second.vk) return -2;
-  }
+  // While toggled, a tray key pressed alone is the tray's.
+  int key = it->second.vk;
+  if (m_whileToggled && it->second.modifiers == 0 && AnyEnabled<TrayPlugin>([&](TrayPlugin& tray) {
+        for (int row = 0; row < TrayPlugin::KEY_COUNT; ++row)
+          if (tray.KeyCode(row) == key) return true;
+        return false;
+      }))
+    return -2;
   return m_table.ShadowOf(actionId);
 }
 
