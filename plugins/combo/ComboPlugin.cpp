@@ -17,10 +17,13 @@
 
 namespace {
 
-// The modifier state is read from the system (GetAsyncKeyState), not tracked from the
-// hook's own events: the hook misses what was pressed before it was installed or while it
-// was being installed again, and what a hook ahead of it swallowed. It is read only for
-// keys that have a combination, so other keys cost nothing.
+// The modifiers that the hook saw go down and not up yet are tracked from its events, and
+// the system's state (GetAsyncKeyState) is read only while one of them is down, for keys
+// that have a combination. Tracking alone would keep a modifier down whose release the hook
+// missed (it was being installed again, a hook ahead of it swallowed the release); reading
+// the system on every key is too slow where GetAsyncKeyState is a round trip to a server
+// (Wine: about 3 us a call). A modifier pressed before the hook saw it counts once it is
+// pressed again.
 int AsyncModifiers() {
   int modifiers = 0;
   if (GetAsyncKeyState(VK_CONTROL) & 0x8000) modifiers |= kComboCtrl;
@@ -30,15 +33,23 @@ int AsyncModifiers() {
   return modifiers;
 }
 
-bool IsModifierKey(unsigned vk) {
+// The bit of a modifier key among the eight tracked (both sides of each); 0 for other keys.
+// Programs send the plain codes too (VK_CONTROL): they count as the left key.
+unsigned SidedBit(unsigned vk) {
   switch (vk) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LSHIFT: case VK_RSHIFT: case VK_LCONTROL:
-    case VK_RCONTROL: case VK_LMENU: case VK_RMENU: case VK_LWIN: case VK_RWIN:
-      return true;
-    default:
-      return false;
+    case VK_CONTROL: case VK_LCONTROL: return 1u << 0;
+    case VK_RCONTROL: return 1u << 1;
+    case VK_MENU: case VK_LMENU: return 1u << 2;
+    case VK_RMENU: return 1u << 3;
+    case VK_SHIFT: case VK_LSHIFT: return 1u << 4;
+    case VK_RSHIFT: return 1u << 5;
+    case VK_LWIN: return 1u << 6;
+    case VK_RWIN: return 1u << 7;
+    default: return 0;
   }
 }
+
+bool IsModifierKey(unsigned vk) { return SidedBit(vk) != 0; }
 
 bool IsAltOrWin(unsigned vk) {
   return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU || vk == VK_LWIN || vk == VK_RWIN;
@@ -105,16 +116,24 @@ ComboPlugin::~ComboPlugin() {
   DestroySettingsPage();
 }
 
+void ComboPlugin::SetEnabled(bool enabled) {
+  m_enabled = enabled;
+  // What went down while the plugin saw no keys; outside the hook, so the system is asked.
+  m_heldModifiers = enabled ? HeldModifierKeys() : 0;
+}
+
 bool ComboPlugin::WantsKeyEvents() { return m_enabled || (m_pageOpen && TheComboPage().Capturing()); }
 
 // Runs inside the keyboard hook: one table look-up per key-down, and nothing allocated.
 bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
+  unsigned vk = key->vkCode;
+  bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  // Every modifier event counts, sent by programs too: they change what the system holds.
+  if (unsigned bit = SidedBit(vk)) m_heldModifiers = down ? m_heldModifiers | bit : m_heldModifiers & ~bit;
   if (m_pageOpen && TheComboPage().Capturing()) return Capture(key, message);
   // Input sent by a program, this one's typing and mask keys included, never fires: a
   // macro that presses its own combination would run again and again.
   if (!m_enabled || (key->flags & LLKHF_INJECTED) != 0) return false;
-  unsigned vk = key->vkCode;
-  bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
   if (!down) {
     if (vk == m_heldKey) m_heldKey = 0;
     // Alt or Win pressed and released with no other key between opens the menu bar or the
@@ -128,7 +147,7 @@ bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   }
   if (vk == m_heldKey && vk != 0) return true;  // auto-repeat: swallowed, fired once already
   if (!m_table.HasKey(vk) || (m_toggled && !m_whileToggled) || m_engine == nullptr) return false;
-  int modifiers = m_readModifiers();
+  int modifiers = m_heldModifiers != 0 ? m_readModifiers() : 0;
   int actionId = m_table.Winner(vk, modifiers, m_table.NeedsProgram(vk, modifiers) ? ProgramNow() : 0);
   if (actionId == 0 || TakenByToggleKey(vk, key->scanCode)) return false;
   m_heldKey = vk;
@@ -144,7 +163,7 @@ bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
 bool ComboPlugin::Capture(const KBDLLHOOKSTRUCT* key, UINT message) {
   unsigned vk = key->vkCode;
   if (IsModifierKey(vk) || (message != WM_KEYDOWN && message != WM_SYSKEYDOWN)) return false;
-  int modifiers = m_readModifiers();
+  int modifiers = m_heldModifiers != 0 ? m_readModifiers() : 0;
   if (vk == VK_TAB && (modifiers & ~kComboShift) == 0) return false;
   if (vk == VK_BACK && modifiers == 0) vk = 0;
   if (vk == 0) modifiers = 0;

@@ -23,6 +23,7 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
 
   ShortcutType* GetShortcutType() override { return this; }
   NotifyHandler* GetNotifyHandler() override { return this; }
+  void SetEnabled(bool enabled) override;
   bool WantsKeyEvents() override;
   bool OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) override;
   LRESULT PreTranslateMessage(MSG* msg) override;
@@ -55,7 +56,8 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   void SetWhileToggled(bool on) { m_whileToggled = on; }
   // "Ctrl+Alt+T"; empty for no combination.
   std::string ComboText(int vk, int modifiers);
-  // For the tests: where the modifier state and the foreground program come from.
+  // For the tests: where the modifier state (while the hook saw a modifier go down) and the
+  // foreground program come from.
   void SetModifierReader(int (*reader)()) { m_readModifiers = reader; }
   void SetProgram(const char* name);  // a fixed program instead of the foreground one; null: the real one
   // Whether a binding holds this combination (vk 0: none); for the tests.
@@ -86,6 +88,7 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   int (*m_readModifiers)();
   bool m_whileToggled = false;
   bool m_toggled = false;
+  unsigned m_heldModifiers = 0;  // bits of kSidedModifiers that the hook saw go down
   unsigned m_heldKey = 0;      // the key whose combination fired, until its release
   bool m_maskPending = false;  // a combination fired with Alt or Win held
   int m_current = 0;

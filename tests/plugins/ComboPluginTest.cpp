@@ -35,6 +35,7 @@ class Combo : public ::testing::Test {
     plugin->SetEngine(&engine);
     plugin->SetEnabled(true);
     plugin->SetModifierReader(FakeModifiers);
+    gModifiers = 0;
     plugin->SetProgram("other.exe");
   }
   ~Combo() override {
@@ -65,6 +66,14 @@ class Combo : public ::testing::Test {
   // One key event with these modifiers held: what fired ("nothing" or "execute N"), and "+"
   // when the key was swallowed.
   std::string Key(int vk, int modifiers, bool down = true, DWORD flags = 0) {
+    // The modifiers go down and up through the hook as well: they are tracked from it.
+    const int kKeys[4] = {VK_LCONTROL, VK_LMENU, VK_LSHIFT, VK_LWIN};
+    for (int m = 0; m < 4; ++m) {
+      if (((gModifiers ^ modifiers) & (1 << m)) == 0) continue;
+      KBDLLHOOKSTRUCT key = {};
+      key.vkCode = static_cast<DWORD>(kKeys[m]);
+      plugin->OnKeyEvent(&key, (modifiers & (1 << m)) ? WM_KEYDOWN : WM_KEYUP);
+    }
     gModifiers = modifiers;
     KBDLLHOOKSTRUCT key = {};
     key.vkCode = static_cast<DWORD>(vk);
