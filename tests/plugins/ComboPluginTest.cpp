@@ -9,6 +9,7 @@
 
 #include "HeldModifiers.h"
 #include "NullEngine.h"
+#include "PluginResources.h"
 #include "combo/ComboPlugin.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
@@ -180,6 +181,43 @@ TEST_F(Combo, KeyAndModifiersAreWrittenAndReadBack) {
   EXPECT_EQ(settings->children, settings->last);
   EXPECT_STREQ("whiletoggled", reinterpret_cast<const char*>(settings->children->name));
   xmlFreeNode(settings);
+}
+
+// While its box has the focus the page takes the combination pressed, instead of it firing;
+// Backspace alone clears it.
+TEST_F(Combo, ThePageTakesTheCombinationPressedWhileItsBoxHasTheFocus) {
+  Load(1, 'T', kComboCtrl | kComboAlt);
+  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                nullptr, nullptr);
+  ShortcutType* type = plugin->GetShortcutType();
+  type->Select(1);
+  type->CreatePage(parent, RECT{0, 0, 300, 150});
+  HWND box = GetDlgItem(GetWindow(parent, GW_CHILD), IDC_COMBO_KEYS);
+  ASSERT_NE(nullptr, box);
+  auto shown = [&] {
+    char text[64] = "";
+    GetWindowTextA(box, text, sizeof text);
+    return std::string(text);
+  };
+  EXPECT_EQ("Ctrl+Alt+#84", shown());
+  SetFocus(box);
+  EXPECT_EQ("nothing+", Key('Q', kComboShift | kComboWin));
+  Key('Q', 0, false);
+  EXPECT_EQ("Shift+Win+#81", shown());
+  type->Apply(2);
+  EXPECT_STREQ("Shift+Win+#81", type->GetShortcutText(2));
+  EXPECT_EQ("nothing+", Key('T', kComboCtrl | kComboAlt));  // captured, not fired
+  Key('T', 0, false);
+  EXPECT_EQ("nothing+", Key(VK_BACK, 0));
+  EXPECT_EQ("", shown());
+  EXPECT_EQ("nothing", Key(VK_TAB, 0));  // moves on
+  type->Apply(1);
+  EXPECT_EQ("<shortcut><key>0</key><modifiers>0</modifiers></shortcut>", Saved(1));
+  SetFocus(parent);
+  EXPECT_EQ("execute 2+", Key('Q', kComboShift | kComboWin));
+  Key('Q', 0, false);
+  type->DestroyPage();
+  DestroyWindow(parent);
 }
 
 std::string Describe(const std::vector<INPUT>& input) {
