@@ -7,6 +7,7 @@ namespace {
 
 const char kBoxPageProperty[] = "TambrelComboPage";
 const char kBoxProcProperty[] = "TambrelComboBoxProc";
+const UINT kShowTaken = WM_APP + 1;
 
 }  // namespace
 
@@ -21,6 +22,19 @@ void ComboPage::SetCombination(int vk, int modifiers, const std::string& text) {
   m_vk = vk;
   m_modifiers = modifiers;
   if (IsOpen()) SetDlgItemTextA(Window(), IDC_COMBO_KEYS, text.c_str());
+}
+
+void ComboPage::Take(int vk, int modifiers) {
+  m_vk = vk;
+  m_modifiers = modifiers;
+  if (IsOpen()) PostMessageA(Window(), kShowTaken, 0, 0);
+}
+
+bool ComboPage::OnPageMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+  if (message != kShowTaken) return false;
+  SetDlgItemTextA(Window(), IDC_COMBO_KEYS, m_namer != nullptr ? m_namer(m_namerContext, m_vk, m_modifiers).c_str() : "");
+  *result = 0;
+  return true;
 }
 
 void ComboPage::OnInit() {

@@ -167,7 +167,7 @@ bool ComboPlugin::Capture(const KBDLLHOOKSTRUCT* key, UINT message) {
   if (vk == VK_TAB && (modifiers & ~kComboShift) == 0) return false;
   if (vk == VK_BACK && modifiers == 0) vk = 0;
   if (vk == 0) modifiers = 0;
-  TheComboPage().SetCombination(static_cast<int>(vk), modifiers, ComboText(static_cast<int>(vk), modifiers));
+  TheComboPage().Take(static_cast<int>(vk), modifiers);
   return true;
 }
 
@@ -297,7 +297,10 @@ const char* ComboPlugin::GetShortcutText(int actionId) {
 }
 
 void ComboPlugin::CreatePage(HWND parent, RECT rect) {
-  if (m_pageOpen || !TheComboPage().Open(parent, rect)) return;
+  ComboPage& page = TheComboPage();
+  if (m_pageOpen || !page.Open(parent, rect)) return;
+  page.SetNamer([](void* plugin, int vk, int modifiers) { return static_cast<ComboPlugin*>(plugin)->ComboText(vk, modifiers); },
+                this);
   m_pageOpen = true;
   Select(m_current);
 }
