@@ -32,7 +32,8 @@ void ComboPage::Take(int vk, int modifiers) {
 
 bool ComboPage::OnPageMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
   if (message != kShowTaken) return false;
-  SetDlgItemTextA(Window(), IDC_COMBO_KEYS, m_namer != nullptr ? m_namer(m_namerContext, m_vk, m_modifiers).c_str() : "");
+  SetDlgItemTextA(Window(), IDC_COMBO_KEYS,
+                  m_namer != nullptr ? m_namer(m_namerContext, m_vk, m_modifiers).c_str() : "");
   *result = 0;
   return true;
 }

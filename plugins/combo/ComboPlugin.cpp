@@ -37,15 +37,27 @@ int AsyncModifiers() {
 // Programs send the plain codes too (VK_CONTROL): they count as the left key.
 unsigned SidedBit(unsigned vk) {
   switch (vk) {
-    case VK_CONTROL: case VK_LCONTROL: return 1u << 0;
-    case VK_RCONTROL: return 1u << 1;
-    case VK_MENU: case VK_LMENU: return 1u << 2;
-    case VK_RMENU: return 1u << 3;
-    case VK_SHIFT: case VK_LSHIFT: return 1u << 4;
-    case VK_RSHIFT: return 1u << 5;
-    case VK_LWIN: return 1u << 6;
-    case VK_RWIN: return 1u << 7;
-    default: return 0;
+    case VK_CONTROL:
+    case VK_LCONTROL:
+      return 1u << 0;
+    case VK_RCONTROL:
+      return 1u << 1;
+    case VK_MENU:
+    case VK_LMENU:
+      return 1u << 2;
+    case VK_RMENU:
+      return 1u << 3;
+    case VK_SHIFT:
+    case VK_LSHIFT:
+      return 1u << 4;
+    case VK_RSHIFT:
+      return 1u << 5;
+    case VK_LWIN:
+      return 1u << 6;
+    case VK_RWIN:
+      return 1u << 7;
+    default:
+      return 0;
   }
 }
 
@@ -87,8 +99,7 @@ class ComboSettingsPage : public SettingsPage {
 
  protected:
   bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
-    if (message != WM_COMMAND || LOWORD(wParam) != IDC_COMBO_WHILETOGGLED || HIWORD(wParam) != BN_CLICKED)
-      return false;
+    if (message != WM_COMMAND || LOWORD(wParam) != IDC_COMBO_WHILETOGGLED || HIWORD(wParam) != BN_CLICKED) return false;
     m_owner->SetWhileToggled(IsDlgButtonChecked(Window(), IDC_COMBO_WHILETOGGLED) == BST_CHECKED);
     return true;
   }
@@ -299,8 +310,9 @@ const char* ComboPlugin::GetShortcutText(int actionId) {
 void ComboPlugin::CreatePage(HWND parent, RECT rect) {
   ComboPage& page = TheComboPage();
   if (m_pageOpen || !page.Open(parent, rect)) return;
-  page.SetNamer([](void* plugin, int vk, int modifiers) { return static_cast<ComboPlugin*>(plugin)->ComboText(vk, modifiers); },
-                this);
+  page.SetNamer(
+      [](void* plugin, int vk, int modifiers) { return static_cast<ComboPlugin*>(plugin)->ComboText(vk, modifiers); },
+      this);
   m_pageOpen = true;
   Select(m_current);
 }
@@ -349,15 +361,18 @@ size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
   for (const auto& entry : m_combos) {
     const Combo& combo = entry.second;
     if (combo.vk == 0) continue;
-    if (!combo.programs.empty() && std::find(combo.programs.begin(), combo.programs.end(), program) == combo.programs.end())
+    if (!combo.programs.empty() &&
+        std::find(combo.programs.begin(), combo.programs.end(), program) == combo.programs.end())
       continue;
     admitted.emplace_back(&combo, entry.first);
   }
-  std::sort(admitted.begin(), admitted.end(), [](const std::pair<const Combo*, int>& a, const std::pair<const Combo*, int>& b) {
-    int c = a.first->text.compare(b.first->text);
-    return c != 0 ? c < 0 : a.second < b.second;
-  });
-  for (size_t i = 0; i < admitted.size() && i < max; ++i) rows[i] = SheetRow{admitted[i].second, admitted[i].first->text.c_str(), 0};
+  std::sort(admitted.begin(), admitted.end(),
+            [](const std::pair<const Combo*, int>& a, const std::pair<const Combo*, int>& b) {
+              int c = a.first->text.compare(b.first->text);
+              return c != 0 ? c < 0 : a.second < b.second;
+            });
+  for (size_t i = 0; i < admitted.size() && i < max; ++i)
+    rows[i] = SheetRow{admitted[i].second, admitted[i].first->text.c_str(), 0};
   return admitted.size();
 }
 
@@ -384,6 +399,6 @@ void ComboPlugin::AppendDebugInfo(std::string& text, bool forAction, int actionI
   }
   auto it = m_combos.find(actionId);
   if (it == m_combos.end()) return;
-  text += "\t\t" + std::string(GetShortcutText(actionId)) + " (key " + std::to_string(it->second.vk) +
-          ", modifiers " + std::to_string(it->second.modifiers) + ")\n";
+  text += "\t\t" + std::string(GetShortcutText(actionId)) + " (key " + std::to_string(it->second.vk) + ", modifiers " +
+          std::to_string(it->second.modifiers) + ")\n";
 }

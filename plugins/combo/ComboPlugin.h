@@ -89,8 +89,8 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   bool m_whileToggled = false;
   bool m_toggled = false;
   unsigned m_heldModifiers = 0;  // bits of kSidedModifiers that the hook saw go down
-  unsigned m_heldKey = 0;      // the key whose combination fired, until its release
-  bool m_maskPending = false;  // a combination fired with Alt or Win held
+  unsigned m_heldKey = 0;        // the key whose combination fired, until its release
+  bool m_maskPending = false;    // a combination fired with Alt or Win held
   int m_current = 0;
   bool m_pageOpen = false;
   std::string m_text;  // GetShortcutText's answer

@@ -42,7 +42,9 @@ class ComboTable {
     int vk, modifiers;
     std::vector<int> programs;
   };
-  static size_t Cell(unsigned vk, int modifiers) { return vk * kComboModifierStates + static_cast<unsigned>(modifiers); }
+  static size_t Cell(unsigned vk, int modifiers) {
+    return vk * kComboModifierStates + static_cast<unsigned>(modifiers);
+  }
   void Unlink(int actionId, const Binding& binding);
 
   std::map<int, Binding> m_bindings;

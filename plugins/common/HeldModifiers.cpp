@@ -1,7 +1,6 @@
 #include "HeldModifiers.h"
 
-const WORD kSidedModifiers[8] = {VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU,
-                                 VK_LSHIFT,   VK_RSHIFT,   VK_LWIN,  VK_RWIN};
+const WORD kSidedModifiers[8] = {VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LSHIFT, VK_RSHIFT, VK_LWIN, VK_RWIN};
 
 namespace {
 

@@ -1,7 +1,6 @@
 // The key combination trigger, driven directly: a fake engine, a fake modifier state and
 // synthetic key events; and the input that types with the user's modifiers released.
 #include <gtest/gtest.h>
-
 #include <libxml/tree.h>
 
 #include <string>
@@ -32,7 +31,7 @@ class RecordingEngine : public NullEngine {
 class Combo : public ::testing::Test {
  protected:
   Combo() {
-    doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    doc = xmlNewDoc(BAD_CAST "1.0");
     plugin->SetEngine(&engine);
     plugin->SetEnabled(true);
     plugin->SetModifierReader(FakeModifiers);
@@ -44,18 +43,15 @@ class Combo : public ::testing::Test {
     xmlFreeDoc(doc);
   }
   void Load(int actionId, int vk, int modifiers, const char* programs = nullptr) {
-    xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
-    xmlNewTextChild(element, nullptr, reinterpret_cast<const xmlChar*>("key"),
-                    reinterpret_cast<const xmlChar*>(std::to_string(vk).c_str()));
-    xmlNewTextChild(element, nullptr, reinterpret_cast<const xmlChar*>("modifiers"),
-                    reinterpret_cast<const xmlChar*>(std::to_string(modifiers).c_str()));
-    if (programs != nullptr)
-      xmlSetProp(element, reinterpret_cast<const xmlChar*>("programs"), reinterpret_cast<const xmlChar*>(programs));
+    xmlNode* element = xmlNewDocNode(doc, nullptr, BAD_CAST "shortcut", nullptr);
+    xmlNewTextChild(element, nullptr, BAD_CAST "key", BAD_CAST std::to_string(vk).c_str());
+    xmlNewTextChild(element, nullptr, BAD_CAST "modifiers", BAD_CAST std::to_string(modifiers).c_str());
+    if (programs != nullptr) xmlSetProp(element, BAD_CAST "programs", BAD_CAST programs);
     plugin->GetShortcutType()->Load(actionId, element->children);
     xmlFreeNode(element);
   }
   std::string Saved(int actionId) {
-    xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
+    xmlNode* element = xmlNewDocNode(doc, nullptr, BAD_CAST "shortcut", nullptr);
     plugin->GetShortcutType()->Save(actionId, element);
     xmlBuffer* buffer = xmlBufferCreate();
     xmlNodeDump(buffer, doc, element, 0, 0);
@@ -147,7 +143,7 @@ TEST_F(Combo, ProgramFiltersChooseWhatFiresAndShadowsFollow) {
 
 TEST_F(Combo, TheTambrelKeyAndTrayKeysShadowCombinations) {
   ToggleKeyPlugin* toggle = new ToggleKeyPlugin;  // Pause
-  TrayPlugin* tray = new TrayPlugin;               // F11, F10, F1, Escape
+  TrayPlugin* tray = new TrayPlugin;              // F11, F10, F1, Escape
   toggle->SetEnabled(true);
   tray->SetEnabled(true);
   Load(1, VK_PAUSE, kComboCtrl);
@@ -176,7 +172,7 @@ TEST_F(Combo, KeyAndModifiersAreWrittenAndReadBack) {
   EXPECT_EQ("<shortcut><key>0</key><modifiers>0</modifiers></shortcut>", Saved(3));
   EXPECT_STREQ("", plugin->GetShortcutText(3));
 
-  xmlNode* settings = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("plugin"), nullptr);
+  xmlNode* settings = xmlNewDocNode(doc, nullptr, BAD_CAST "plugin", nullptr);
   plugin->SaveSettings(settings);
   EXPECT_EQ(settings->children, settings->last);
   EXPECT_STREQ("whiletoggled", reinterpret_cast<const char*>(settings->children->name));
