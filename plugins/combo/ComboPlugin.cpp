@@ -142,9 +142,9 @@ bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   // Every modifier event counts, sent by programs too: they change what the system holds.
   if (unsigned bit = SidedBit(vk)) m_heldModifiers = down ? m_heldModifiers | bit : m_heldModifiers & ~bit;
   if (m_pageOpen && TheComboPage().Capturing()) return Capture(key, message);
-  // Input sent by a program, this one's typing and mask keys included, never fires: a
-  // macro that presses its own combination would run again and again.
-  if (!m_enabled || (key->flags & LLKHF_INJECTED) != 0) return false;
+  // This library's own typing and mask keys never fire: a macro that presses its own
+  // combination would run again and again. Other programs' input does (on-screen keyboards).
+  if (!m_enabled || key->dwExtraInfo == kOwnInputMark) return false;
   if (!down) {
     if (vk == m_heldKey) m_heldKey = 0;
     // Alt or Win pressed and released with no other key between opens the menu bar or the

@@ -14,6 +14,7 @@ INPUT KeyInput(WORD vk, bool release) {
   input.ki.wVk = vk;
   input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
   input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+  input.ki.dwExtraInfo = kOwnInputMark;
   // Right-hand Ctrl and Alt and both Win keys are extended keys.
   if (vk == VK_RCONTROL || vk == VK_RMENU || vk == VK_LWIN || vk == VK_RWIN) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
   return input;
@@ -44,5 +45,6 @@ std::vector<INPUT> WithModifiersReleased(const std::vector<INPUT>& input, unsign
 
 void SendTyped(const std::vector<INPUT>& input) {
   std::vector<INPUT> all = WithModifiersReleased(input, HeldModifierKeys());
+  for (INPUT& record : all) record.ki.dwExtraInfo = kOwnInputMark;
   if (!all.empty()) SendInput(static_cast<UINT>(all.size()), all.data(), sizeof(INPUT));
 }

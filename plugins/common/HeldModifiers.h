@@ -19,11 +19,16 @@ unsigned HeldModifierKeys();
 // so that releasing them opens no menu bar and no Start menu.
 std::vector<INPUT> WithModifiersReleased(const std::vector<INPUT>& input, unsigned held);
 
-// A keyboard input record for one key.
+// What the library's own keyboard input carries in its extra information, so that the
+// keyboard hook knows it: a key combination that a macro presses must not run it again.
+const ULONG_PTR kOwnInputMark = 0x54414D42;
+
+// A keyboard input record for one key, marked as the library's own.
 INPUT KeyInput(WORD vk, bool release);
 
 // Sends input as typed text: in one call with the held modifiers released around it, so that
 // a key the user releases meanwhile stays released (its release comes after the whole call).
+// Every record is marked as the library's own.
 void SendTyped(const std::vector<INPUT>& input);
 
 // The unassigned key sent before releasing Alt or Win.

@@ -62,7 +62,7 @@ class Combo : public ::testing::Test {
   }
   // One key event with these modifiers held: what fired ("nothing" or "execute N"), and "+"
   // when the key was swallowed.
-  std::string Key(int vk, int modifiers, bool down = true, DWORD flags = 0) {
+  std::string Key(int vk, int modifiers, bool down = true, ULONG_PTR extraInfo = 0) {
     // The modifiers go down and up through the hook as well: they are tracked from it.
     const int kKeys[4] = {VK_LCONTROL, VK_LMENU, VK_LSHIFT, VK_LWIN};
     for (int m = 0; m < 4; ++m) {
@@ -74,7 +74,7 @@ class Combo : public ::testing::Test {
     gModifiers = modifiers;
     KBDLLHOOKSTRUCT key = {};
     key.vkCode = static_cast<DWORD>(vk);
-    key.flags = flags;
+    key.dwExtraInfo = extraInfo;
     engine.calls.clear();
     bool swallowed = plugin->OnKeyEvent(&key, down ? WM_KEYDOWN : WM_KEYUP);
     std::string fired = engine.calls.empty() ? "nothing" : engine.calls.back();
@@ -98,7 +98,7 @@ TEST_F(Combo, FiresOnceOnItsKeyWithExactlyItsModifiers) {
   EXPECT_EQ("nothing", Key('T', kComboCtrl, false));
   EXPECT_EQ("execute 1+", Key('T', kComboCtrl));
   Key('T', 0, false);
-  EXPECT_EQ("nothing", Key('T', kComboCtrl, true, LLKHF_INJECTED));  // typed by a program
+  EXPECT_EQ("nothing", Key('T', kComboCtrl, true, kOwnInputMark));  // a macro's own keys
   EXPECT_EQ("nothing", Key(VK_CONTROL, kComboCtrl));
 
   // While toggled only when the user wants it; then it ends the toggle.
