@@ -3,6 +3,7 @@
 
 #include "BuiltInPlugin.h"
 #include "ResourceInstance.h"
+#include "combo/ComboPlugin.h"
 #include "execute/ExecutePlugin.h"
 #include "macro/MacroPlugin.h"
 #include "notify/NotifyPlugin.h"
@@ -21,6 +22,7 @@ void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]) {
   plugins[5] = new NotifyPlugin;
   plugins[6] = new SequencePlugin;
   plugins[7] = new TypeTextPlugin;
+  plugins[8] = new ComboPlugin;
 }
 
 unsigned GetBuiltInPlugins(Plugin*** plugins) {

@@ -5,7 +5,7 @@
 
 // Hosts register the plugins in their fixed order, and stored configurations know them by
 // GUID: a new plugin goes after the others.
-const unsigned kBuiltInPluginCount = 8;
+const unsigned kBuiltInPluginCount = 9;
 // Fresh plugin objects in their fixed order; whoever holds them releases each once.
 void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]);
 // The plugin objects, in their fixed order; made on the first call.

@@ -9,6 +9,7 @@
 #define IDI_NOTIFY 211
 #define IDI_WINDOWS 213
 #define IDI_TYPETEXT 214
+#define IDI_COMBO 216
 
 #define IDM_TRAY 206
 #define IDM_TRAY_ABOUT 32775
@@ -63,5 +64,14 @@
 // Type Text page
 #define IDD_TYPETEXT_PAGE 215
 #define IDC_TYPETEXT_TEXT 1001
+
+// Key combination page
+#define IDD_COMBO_PAGE 217
+#define IDC_COMBO_KEYS 1001
+#define IDC_COMBO_PROGRAMS 1031
+
+// Key combination settings
+#define IDD_COMBO_SETTINGS 218
+#define IDC_COMBO_WHILETOGGLED 1040
 
 #endif

@@ -21,6 +21,7 @@ GLYPHS = {  # 5 x 5 letters for the plugins' icons
     'N': ['#...#', '##..#', '#.#.#', '#..##', '#...#'],
     'S': ['.####', '#....', '.###.', '....#', '####.'],
     'A': ['.###.', '#...#', '#####', '#...#', '#...#'],
+    '+': ['..#..', '..#..', '#####', '..#..', '..#..'],
 }
 
 
@@ -136,6 +137,7 @@ def plugin_icons(out):
         'tray-disabled.ico': ('S', grey, grey_top),
         'notify.ico': ('N', (150, 120, 20), (210, 180, 60)),
         'typetext.ico': ('A', (110, 60, 160), (160, 110, 210)),
+        'combo.ico': ('+', (20, 120, 130), (60, 175, 185)),
     }
     for name, (letter, cap, top) in icons.items():
         if name == 'tray-enabled.ico':

@@ -7,9 +7,11 @@
 // also export
 //     int __stdcall GetShadowingAction(int actionId);
 // which answers, for a binding whose shortcut one of its plugins holds, the action id of the
-// binding that always fires before it can, so that it never fires; kShadowedByToggleKey (-1)
-// when the Tambrel key takes its shortcut, kShadowedByTrayKey (-2) when a hot key of the tray
-// icon does; 0 when it can fire or is not the library's. The engine asks it outside the
+// binding that always fires before it can, so that it never fires; 0 when it can fire or is
+// not the library's. Two negative answers name no binding: kShadowedByToggleKey (-1), the
+// shortcut's key is the Tambrel key, which the toggle key takes in any modifier state;
+// kShadowedByTrayKey (-2), the shortcut is one of the tray's hot keys, which are the tray's
+// while toggled. The engine asks it outside the
 // hook, for warnings and the debug report.
 //
 // Life of a plugin object, as the engine drives it:

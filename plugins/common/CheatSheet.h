@@ -16,6 +16,9 @@ class SheetSource {
   // Up to max rows in shortcut order, the ones the next keys can complete (every binding
   // when none can be); returns how many there are in all.
   virtual size_t SheetRows(SheetRow* rows, size_t max) = 0;
+  // Whether what was typed leads to some of its bindings: then only the rows of sources that
+  // lead somewhere are listed, and a source that would list everything stays out.
+  virtual bool LeadsOn() { return false; }
 };
 
 // Told by a source when what it would list changes. Called inside the keyboard hook: it

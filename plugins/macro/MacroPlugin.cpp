@@ -1,5 +1,6 @@
 #include "MacroPlugin.h"
 
+#include "HeldModifiers.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
@@ -150,7 +151,6 @@ int MacroPlugin::Run(const std::string& macro) {
   if (m_engine == nullptr) return 0;  // no key names to go by
   // One call: nothing the user types can land between the macro's keys. Whether the system
   // let the input through is not looked at.
-  std::vector<INPUT> events = BuildMacroEvents(macro, *m_engine);
-  SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+  SendTyped(BuildMacroEvents(macro, *m_engine));
   return 0;
 }

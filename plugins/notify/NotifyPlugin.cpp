@@ -213,7 +213,10 @@ void NotifyPlugin::MakeRows() {
   std::vector<Found> found;
   size_t total = 0, sourceCount = 0;
   SheetSource* const* sources = SheetSources(&sourceCount);
+  bool leads = false;
+  for (size_t s = 0; s < sourceCount; ++s) leads = leads || sources[s]->LeadsOn();
   for (size_t s = 0; s < sourceCount; ++s) {
+    if (leads && !sources[s]->LeadsOn()) continue;
     SheetRow rows[kMaxRows];
     size_t count = sources[s]->SheetRows(rows, kMaxRows);
     total += count;

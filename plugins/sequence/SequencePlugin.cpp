@@ -200,6 +200,12 @@ size_t SequencePlugin::SheetRows(SheetRow* rows, size_t max) {
   return m_index.Completions(m_typed, m_typedLength, m_program, rows, max);
 }
 
+bool SequencePlugin::LeadsOn() {
+  bool leads = false;
+  if (m_enabled) m_index.Completions(m_typed, m_typedLength, m_program, nullptr, 0, &leads);
+  return leads;
+}
+
 int SequencePlugin::ShadowOf(int actionId) {
   if (!m_shadowsKnown) FindShadows();
   auto it = m_shadows.find(actionId);

@@ -46,6 +46,7 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
 
   // SheetSource: what the typed text can still become.
   size_t SheetRows(SheetRow* rows, size_t max) override;
+  bool LeadsOn() override;
 
   // The binding that always fires before actionId can: on the way to its shortcut, or on
   // it; 0 when actionId can fire (or is no binding of this plugin).

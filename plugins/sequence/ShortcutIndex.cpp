@@ -38,7 +38,8 @@ void ShortcutIndex::Sort() {
   m_sorted = true;
 }
 
-size_t ShortcutIndex::Completions(const char* typed, size_t length, int program, SheetRow* rows, size_t max) {
+size_t ShortcutIndex::Completions(const char* typed, size_t length, int program, SheetRow* rows, size_t max,
+                                 bool* leads) {
   if (!m_sorted) Sort();
   // Each non-empty end of the typed text marks the range of shortcuts that begin with it;
   // a shortcut can lie in several (typed ABA: ABAX begins with ABA and with A). Each entry
@@ -57,6 +58,7 @@ size_t ShortcutIndex::Completions(const char* typed, size_t length, int program,
     size_t stop = static_cast<size_t>(std::upper_bound(m_entries.begin(), m_entries.end(), 0, greater) - m_entries.begin());
     if (begin < stop) ranges[count++] = Range{begin, stop, n};
   }
+  if (leads != nullptr) *leads = count > 0;
   // Nothing leads on: every binding, as one range.
   if (count == 0) ranges[count++] = Range{0, m_entries.size(), 0};
   // Walk the union of the ranges in order, skipping bindings for other programs.

@@ -19,8 +19,10 @@ class ShortcutIndex {
 
   // The bindings for program (a number of the filters' programs, 0 for any other) whose
   // shortcut begins with a non-empty end of typed, or all of them when there are none; up
-  // to max of them in order, and how many there are. typed is at most 16.
-  size_t Completions(const char* typed, size_t length, int program, SheetRow* rows, size_t max);
+  // to max of them in order, and how many there are. typed is at most 16. leads, if given,
+  // says whether some shortcut begins with such an end.
+  size_t Completions(const char* typed, size_t length, int program, SheetRow* rows, size_t max,
+                     bool* leads = nullptr);
 
  private:
   struct Entry {

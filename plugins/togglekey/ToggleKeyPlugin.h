@@ -26,6 +26,11 @@ class ToggleKeyPlugin : public BuiltInPlugin, public NotifyHandler {
   void OnToggle(bool toggled) override;
 
   int TimeoutSeconds() const { return m_timeout; }
+  // Whether this key event's key is the Tambrel key, which the plugin takes in any modifier
+  // state.
+  bool TakesKey(unsigned vk, unsigned scanCode) const {
+    return (m_useScanCode ? scanCode : vk) == static_cast<unsigned>(m_keyCode);
+  }
 
  protected:
   void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;

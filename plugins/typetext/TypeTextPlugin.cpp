@@ -1,5 +1,6 @@
 #include "TypeTextPlugin.h"
 
+#include "HeldModifiers.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
@@ -217,7 +218,6 @@ std::string TypeTextPlugin::Describe(const std::string& text) { return DisplayTe
 int TypeTextPlugin::Run(const std::string& text) {
   // One call: nothing the user types can land inside the text. Whether the system let the
   // input through is not looked at.
-  std::vector<INPUT> input = BuildTextInput(Utf8ToUtf16(text));
-  if (!input.empty()) SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+  SendTyped(BuildTextInput(Utf8ToUtf16(text)));
   return 0;
 }

@@ -54,7 +54,10 @@ TEST_F(MainDlgTest, OpensWithSortedRowsTheTypeBoxesAndNoBindingChosen) {
   EXPECT_STREQ(text, "Type Text");
   SendMessageA(actions, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "Keyboard Macro");
-  EXPECT_EQ(SendMessageA(Item(IDC_MAIN_SHORTCUTCOMBO), CB_GETCOUNT, 0, 0), 1);
+  HWND shortcuts = Item(IDC_MAIN_SHORTCUTCOMBO);
+  ASSERT_EQ(SendMessageA(shortcuts, CB_GETCOUNT, 0, 0), 2);
+  SendMessageA(shortcuts, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Key Combination");
   EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "");
   EXPECT_EQ(SendMessageA(actions, CB_GETITEMHEIGHT, 0, 0), 18);
   EXPECT_TRUE(IsWindowVisible(Item(IDC_MAIN_SHORTCUTCOMBO)) || !IsWindowVisible(dialog->Window()));

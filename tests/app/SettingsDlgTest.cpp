@@ -71,12 +71,13 @@ class SettingsDlgTest : public UiTest {
 TEST_F(SettingsDlgTest, ListsThePluginsByNameWithTheirKindsAndOpensOnTheFirst) {
   Start("");
   EXPECT_FALSE(IsWindowVisible(Settings()));
-  const char* const kNames[] = {"Keyboard Action Plugin",     "Keyboard Shortcut Plugin",
-                                "Keyboard Tambrel Plugin",    "ShellExecute Action Plugin",
-                                "Tambrel Tray Plugin",        "Text Action Plugin",
-                                "Window Tambrel Notify Plugin", "Windows Action Plugin"};
-  ASSERT_EQ(ListView_GetItemCount(List()), 8);
-  for (int row = 0; row < 8; ++row) {
+  const char* const kNames[] = {"Keyboard Action Plugin",     "Keyboard Combination Plugin",
+                                "Keyboard Shortcut Plugin",   "Keyboard Tambrel Plugin",
+                                "ShellExecute Action Plugin", "Tambrel Tray Plugin",
+                                "Text Action Plugin",         "Window Tambrel Notify Plugin",
+                                "Windows Action Plugin"};
+  ASSERT_EQ(ListView_GetItemCount(List()), 9);
+  for (int row = 0; row < 9; ++row) {
     LVITEMA item = {};
     item.mask = LVIF_IMAGE | LVIF_PARAM;
     item.iItem = row;
@@ -88,14 +89,15 @@ TEST_F(SettingsDlgTest, ListsThePluginsByNameWithTheirKindsAndOpensOnTheFirst) {
     EXPECT_EQ(item.iImage, item.lParam);
     EXPECT_EQ(Cell(row, 5), "tambrelplug.dll");
   }
-  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(List(), LVSIL_SMALL)), 9);
+  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(List(), LVSIL_SMALL)), 10);
 
   // AT, ST, TB (toggle handler or notifier), GP; a notify handler alone has no column.
   const struct {
     int row;
     const char* marks[4];
-  } kKinds[] = {{0, {kMark, "", "", ""}},  {1, {"", kMark, "", ""}}, {2, {"", "", kMark, ""}},
-                {4, {"", "", kMark, kMark}}, {5, {kMark, "", "", ""}}, {6, {"", "", kMark, ""}}};
+  } kKinds[] = {{0, {kMark, "", "", ""}}, {1, {"", kMark, "", ""}},     {2, {"", kMark, "", ""}},
+                {3, {"", "", kMark, ""}}, {5, {"", "", kMark, kMark}}, {6, {kMark, "", "", ""}},
+                {7, {"", "", kMark, ""}}};
   for (const auto& kind : kKinds)
     for (int column = 1; column <= 4; ++column) EXPECT_EQ(Cell(kind.row, column), kind.marks[column - 1]) << kind.row;
 

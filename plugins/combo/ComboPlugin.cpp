@@ -1,0 +1,404 @@
+#include "ComboPlugin.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "ComboPage.h"
+#include "HeldModifiers.h"
+#include "PluginGuids.h"
+#include "PluginResources.h"
+#include "PluginXml.h"
+#include "ProgramFilter.h"
+#include "togglekey/ToggleKeyPlugin.h"
+#include "tray/TrayPlugin.h"
+
+namespace {
+
+// The modifiers that the hook saw go down and not up yet are tracked from its events, and
+// the system's state (GetAsyncKeyState) is read only while one of them is down, for keys
+// that have a combination. Tracking alone would keep a modifier down whose release the hook
+// missed (it was being installed again, a hook ahead of it swallowed the release); reading
+// the system on every key is too slow where GetAsyncKeyState is a round trip to a server
+// (Wine: about 3 us a call). A modifier pressed before the hook saw it counts once it is
+// pressed again.
+int AsyncModifiers() {
+  int modifiers = 0;
+  if (GetAsyncKeyState(VK_CONTROL) & 0x8000) modifiers |= kComboCtrl;
+  if (GetAsyncKeyState(VK_MENU) & 0x8000) modifiers |= kComboAlt;
+  if (GetAsyncKeyState(VK_SHIFT) & 0x8000) modifiers |= kComboShift;
+  if ((GetAsyncKeyState(VK_LWIN) | GetAsyncKeyState(VK_RWIN)) & 0x8000) modifiers |= kComboWin;
+  return modifiers;
+}
+
+// The bit of a modifier key among the eight tracked (both sides of each); 0 for other keys.
+// Programs send the plain codes too (VK_CONTROL): they count as the left key.
+unsigned SidedBit(unsigned vk) {
+  switch (vk) {
+    case VK_CONTROL:
+    case VK_LCONTROL:
+      return 1u << 0;
+    case VK_RCONTROL:
+      return 1u << 1;
+    case VK_MENU:
+    case VK_LMENU:
+      return 1u << 2;
+    case VK_RMENU:
+      return 1u << 3;
+    case VK_SHIFT:
+    case VK_LSHIFT:
+      return 1u << 4;
+    case VK_RSHIFT:
+      return 1u << 5;
+    case VK_LWIN:
+      return 1u << 6;
+    case VK_RWIN:
+      return 1u << 7;
+    default:
+      return 0;
+  }
+}
+
+bool IsModifierKey(unsigned vk) { return SidedBit(vk) != 0; }
+
+bool IsAltOrWin(unsigned vk) {
+  return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU || vk == VK_LWIN || vk == VK_RWIN;
+}
+
+int Number(const xmlNode* element) {
+  long long value = strtoll(NodeText(element->children).c_str(), nullptr, 10);
+  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+// Whether an enabled built-in plugin of class T passes test. Asked only once a combination
+// matched, or outside the hook: the list is short and nothing is allocated.
+template <typename T, typename Test>
+bool AnyEnabled(Test test) {
+  for (BuiltInPlugin* plugin : BuiltInPlugin::Existing())
+    if (T* found = dynamic_cast<T*>(plugin))
+      if (found->IsEnabled() && test(*found)) return true;
+  return false;
+}
+
+}  // namespace
+
+// The plugin's settings page: one check box.
+class ComboSettingsPage : public SettingsPage {
+ public:
+  ComboSettingsPage() : SettingsPage(IDD_COMBO_SETTINGS, PLUGIN_GENERAL, kLayout) {}
+  bool Open(ComboPlugin* owner, HWND parent, const RECT& rect) {
+    if (IsOpen()) return false;
+    m_owner = owner;
+    if (!SettingsPage::Open(parent, rect)) return false;
+    CheckDlgButton(Window(), IDC_COMBO_WHILETOGGLED, owner->WhileToggled() ? BST_CHECKED : BST_UNCHECKED);
+    return true;
+  }
+  bool OwnedBy(const ComboPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
+
+ protected:
+  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+    if (message != WM_COMMAND || LOWORD(wParam) != IDC_COMBO_WHILETOGGLED || HIWORD(wParam) != BN_CLICKED) return false;
+    m_owner->SetWhileToggled(IsDlgButtonChecked(Window(), IDC_COMBO_WHILETOGGLED) == BST_CHECKED);
+    return true;
+  }
+
+ private:
+  static constexpr LayoutMapEntry kLayout[] = {{IDC_COMBO_WHILETOGGLED, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT}};
+  ComboPlugin* m_owner = nullptr;
+};
+constexpr LayoutMapEntry ComboSettingsPage::kLayout[];
+
+static ComboSettingsPage& SettingsPageOfCombos() {
+  static ComboSettingsPage page;
+  return page;
+}
+
+ComboPlugin::ComboPlugin()
+    : BuiltInPlugin("Keyboard Combination Plugin", COMBO_PLUGIN_GUID, PLUGIN_SHORTCUTTYPE, IDI_COMBO),
+      m_readModifiers(AsyncModifiers) {
+  AddSheetSource(this);
+}
+
+ComboPlugin::~ComboPlugin() {
+  RemoveSheetSource(this);
+  DestroyPage();
+  DestroySettingsPage();
+}
+
+void ComboPlugin::SetEnabled(bool enabled) {
+  m_enabled = enabled;
+  // What went down while the plugin saw no keys; outside the hook, so the system is asked.
+  m_heldModifiers = enabled ? HeldModifierKeys() : 0;
+}
+
+bool ComboPlugin::WantsKeyEvents() { return m_enabled || (m_pageOpen && TheComboPage().Capturing()); }
+
+// Runs inside the keyboard hook: one table look-up per key-down, and nothing allocated.
+bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
+  unsigned vk = key->vkCode;
+  bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  // Every modifier event counts, sent by programs too: they change what the system holds.
+  if (unsigned bit = SidedBit(vk)) m_heldModifiers = down ? m_heldModifiers | bit : m_heldModifiers & ~bit;
+  if (m_pageOpen && TheComboPage().Capturing()) return Capture(key, message);
+  // This library's own typing and mask keys never fire: a macro that presses its own
+  // combination would run again and again. Other programs' input does (on-screen keyboards).
+  if (!m_enabled || key->dwExtraInfo == kOwnInputMark) return false;
+  if (!down) {
+    if (vk == m_heldKey) m_heldKey = 0;
+    // Alt or Win pressed and released with no other key between opens the menu bar or the
+    // Start menu; the key of the combination was swallowed, so an unassigned key stands in.
+    if (m_maskPending && IsAltOrWin(vk)) {
+      m_maskPending = false;
+      INPUT mask[2] = {KeyInput(kMaskKey, false), KeyInput(kMaskKey, true)};
+      SendInput(2, mask, sizeof(INPUT));
+    }
+    return false;
+  }
+  if (vk == m_heldKey && vk != 0) return true;  // auto-repeat: swallowed, fired once already
+  if (!m_table.HasKey(vk) || (m_toggled && !m_whileToggled) || m_engine == nullptr) return false;
+  int modifiers = m_heldModifiers != 0 ? m_readModifiers() : 0;
+  int actionId = m_table.Winner(vk, modifiers, m_table.NeedsProgram(vk, modifiers) ? ProgramNow() : 0);
+  if (actionId == 0 || TakenByToggleKey(vk, key->scanCode)) return false;
+  m_heldKey = vk;
+  if (modifiers & (kComboAlt | kComboWin)) m_maskPending = true;
+  // A binding ran: like any trigger's, it ends a toggle.
+  if (m_toggled) m_engine->SetToggled(false);
+  m_engine->ExecuteAction(actionId);
+  return true;
+}
+
+// While the box has the focus, the key pressed with its modifiers is the new combination;
+// Backspace alone clears it, Tab and Shift+Tab move on. Modifiers pass, so none sticks.
+bool ComboPlugin::Capture(const KBDLLHOOKSTRUCT* key, UINT message) {
+  unsigned vk = key->vkCode;
+  if (IsModifierKey(vk) || (message != WM_KEYDOWN && message != WM_SYSKEYDOWN)) return false;
+  int modifiers = m_heldModifiers != 0 ? m_readModifiers() : 0;
+  if (vk == VK_TAB && (modifiers & ~kComboShift) == 0) return false;
+  if (vk == VK_BACK && modifiers == 0) vk = 0;
+  if (vk == 0) modifiers = 0;
+  TheComboPage().Take(static_cast<int>(vk), modifiers);
+  return true;
+}
+
+// The toggle key plugin takes its key whatever the modifiers.
+bool ComboPlugin::TakenByToggleKey(unsigned vk, unsigned scanCode) const {
+  return AnyEnabled<ToggleKeyPlugin>([&](ToggleKeyPlugin& toggle) { return toggle.TakesKey(vk, scanCode); });
+}
+
+void ComboPlugin::OnToggle(bool toggled) { m_toggled = toggled; }
+
+int ComboPlugin::ProgramNow() const {
+  char program[MAX_PATH];
+  if (m_programFixed) {
+    lstrcpynA(program, m_fixedProgram.c_str(), sizeof program);
+  } else {
+    ForegroundProgram(program, sizeof program);
+  }
+  for (size_t i = 0; i < m_programNames.size(); ++i)
+    if (SameProgram(m_programNames[i].c_str(), program)) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+void ComboPlugin::SetProgram(const char* name) {
+  m_programFixed = name != nullptr;
+  m_fixedProgram = name != nullptr ? name : "";
+}
+
+std::vector<int> ComboPlugin::ProgramNumbers(const std::string& list) {
+  std::vector<int> numbers;
+  for (const std::string& name : ParsePrograms(list)) {
+    size_t i = 0;
+    while (i < m_programNames.size() && !SameProgram(m_programNames[i].c_str(), name.c_str())) ++i;
+    if (i == m_programNames.size()) m_programNames.push_back(name);
+    numbers.push_back(static_cast<int>(i) + 1);
+  }
+  return numbers;
+}
+
+std::string ComboPlugin::ProgramList(const Combo& combo, const char* separator) const {
+  std::vector<std::string> names;
+  for (int number : combo.programs) names.push_back(m_programNames[static_cast<size_t>(number) - 1]);
+  return JoinPrograms(names, separator);
+}
+
+std::string ComboPlugin::ComboText(int vk, int modifiers) {
+  if (vk <= 0) return std::string();
+  std::string text;
+  if (modifiers & kComboCtrl) text += "Ctrl+";
+  if (modifiers & kComboAlt) text += "Alt+";
+  if (modifiers & kComboShift) text += "Shift+";
+  if (modifiers & kComboWin) text += "Win+";
+  KeyInfo info = {};
+  if (m_engine != nullptr && m_engine->GetKeyByCode(&info, vk) != nullptr && info.name[0] != '\0')
+    text.append(info.name, strnlen(info.name, sizeof info.name));  // the engine's record: never past it
+  else
+    text += "#" + std::to_string(vk);
+  return text;
+}
+
+void ComboPlugin::Store(int actionId, int vk, int modifiers, const std::string& programs) {
+  Combo& combo = m_combos[actionId];
+  combo.vk = vk > 0 && vk < kComboKeys ? vk : 0;
+  combo.modifiers = combo.vk != 0 ? modifiers & (kComboModifierStates - 1) : 0;
+  combo.programs = ProgramNumbers(programs);
+  combo.text = ComboText(combo.vk, combo.modifiers);
+  m_table.Set(actionId, combo.vk, combo.modifiers, combo.programs);
+}
+
+bool ComboPlugin::Find(int actionId, int* vk, int* modifiers) const {
+  auto it = m_combos.find(actionId);
+  if (it == m_combos.end()) return false;
+  *vk = it->second.vk;
+  *modifiers = it->second.modifiers;
+  return true;
+}
+
+// <key>VK</key><modifiers>M</modifiers>, and the filter as the shortcut element's attribute.
+void ComboPlugin::Load(int actionId, xmlNode* firstChild) {
+  int vk = 0, modifiers = 0;
+  for (xmlNode* node = firstChild; node != nullptr; node = node->next) {
+    if (IsElement(node, "key") && node->children != nullptr) vk = Number(node);
+    if (IsElement(node, "modifiers") && node->children != nullptr) modifiers = Number(node);
+  }
+  const xmlNode* element = firstChild != nullptr ? firstChild->parent : nullptr;
+  Store(actionId, vk, modifiers, element != nullptr ? AttributeText(element, "programs") : std::string());
+}
+
+void ComboPlugin::Save(int actionId, xmlNode* element) {
+  auto it = m_combos.find(actionId);
+  if (it == m_combos.end()) return;
+  AddTextChild(element, "key", std::to_string(it->second.vk));
+  AddTextChild(element, "modifiers", std::to_string(it->second.modifiers));
+  if (!it->second.programs.empty())
+    xmlSetProp(element, X("programs"), Utf8Text(ProgramList(it->second, ";").c_str()).Get());
+}
+
+void ComboPlugin::Apply(int actionId) {
+  m_current = actionId;
+  if (!m_pageOpen) return;  // nothing to read: the combination stays as it is
+  ComboPage& page = TheComboPage();
+  Store(actionId, page.Key(), page.Modifiers(), page.ItemText(IDC_COMBO_PROGRAMS));
+  Select(actionId);
+}
+
+void ComboPlugin::Select(int actionId) {
+  m_current = actionId;
+  if (!m_pageOpen) return;
+  ComboPage& page = TheComboPage();
+  auto it = actionId != 0 ? m_combos.find(actionId) : m_combos.end();
+  bool known = it != m_combos.end();
+  page.SetCombination(known ? it->second.vk : 0, known ? it->second.modifiers : 0, known ? it->second.text : "");
+  SetDlgItemTextA(page.Window(), IDC_COMBO_PROGRAMS, known ? ProgramList(it->second, "; ").c_str() : "");
+}
+
+void ComboPlugin::Remove(int actionId) {
+  m_current = 0;
+  m_combos.erase(actionId);
+  m_table.Remove(actionId);
+}
+
+const char* ComboPlugin::GetShortcutText(int actionId) {
+  auto it = m_combos.find(actionId);
+  if (it == m_combos.end()) return "Unknown";
+  m_text = it->second.text;
+  if (!it->second.programs.empty()) m_text += " [" + ProgramList(it->second, "; ") + "]";
+  return m_text.c_str();
+}
+
+void ComboPlugin::CreatePage(HWND parent, RECT rect) {
+  ComboPage& page = TheComboPage();
+  if (m_pageOpen || !page.Open(parent, rect)) return;
+  page.SetNamer(
+      [](void* plugin, int vk, int modifiers) { return static_cast<ComboPlugin*>(plugin)->ComboText(vk, modifiers); },
+      this);
+  m_pageOpen = true;
+  Select(m_current);
+}
+
+void ComboPlugin::DestroyPage() {
+  if (!m_pageOpen) return;
+  TheComboPage().Close();
+  m_pageOpen = false;
+}
+
+void ComboPlugin::ShowPage(bool show) {
+  if (m_pageOpen) TheComboPage().Show(show);
+}
+
+LRESULT ComboPlugin::PreTranslateMessage(MSG* msg) {
+  if (m_pageOpen && Dialog::IsDialogMessageFor(TheComboPage().Window(), msg)) return 1;
+  ComboSettingsPage& settings = SettingsPageOfCombos();
+  return m_settingsPage != nullptr && settings.OwnedBy(this) && IsDialogMessageA(settings.Window(), msg) ? 1 : 0;
+}
+
+void ComboPlugin::LoadSettings(xmlNode* firstChild) {
+  xmlNode* node = FindElementWithChild(firstChild, "whiletoggled");
+  if (node != nullptr && m_engine != nullptr) m_whileToggled = m_engine->ParseBool(NodeText(node->children).c_str());
+}
+
+void ComboPlugin::SaveSettings(xmlNode* pluginElement) {
+  AddTextChild(pluginElement, "whiletoggled", m_whileToggled ? "yes" : "no");
+}
+
+void ComboPlugin::CreateSettingsPage(HWND parent, RECT rect) {
+  if (m_settingsPage != nullptr && m_settingsPage->OwnedBy(this)) return;
+  if (SettingsPageOfCombos().Open(this, parent, rect)) m_settingsPage = &SettingsPageOfCombos();
+}
+
+void ComboPlugin::DestroySettingsPage() {
+  if (m_settingsPage != nullptr && m_settingsPage->OwnedBy(this)) m_settingsPage->Close();
+  m_settingsPage = nullptr;
+}
+
+// Every combination admitted in the program at hand, in text order: none of them is typed,
+// so the notice lists them beside the sequences when no typed text leads anywhere.
+size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
+  if (!m_enabled) return 0;
+  int program = ProgramNow();
+  std::vector<std::pair<const Combo*, int>> admitted;
+  for (const auto& entry : m_combos) {
+    const Combo& combo = entry.second;
+    if (combo.vk == 0) continue;
+    if (!combo.programs.empty() &&
+        std::find(combo.programs.begin(), combo.programs.end(), program) == combo.programs.end())
+      continue;
+    admitted.emplace_back(&combo, entry.first);
+  }
+  std::sort(admitted.begin(), admitted.end(),
+            [](const std::pair<const Combo*, int>& a, const std::pair<const Combo*, int>& b) {
+              int c = a.first->text.compare(b.first->text);
+              return c != 0 ? c < 0 : a.second < b.second;
+            });
+  for (size_t i = 0; i < admitted.size() && i < max; ++i)
+    rows[i] = SheetRow{admitted[i].second, admitted[i].first->text.c_str(), 0};
+  return admitted.size();
+}
+
+int ComboPlugin::ShadowOf(int actionId) {
+  auto it = m_combos.find(actionId);
+  if (it == m_combos.end() || it->second.vk == 0) return 0;
+  unsigned vk = static_cast<unsigned>(it->second.vk);
+  if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) return kShadowedByToggleKey;
+  // While toggled, a tray key pressed alone is the tray's.
+  int key = it->second.vk;
+  if (m_whileToggled && it->second.modifiers == 0 && AnyEnabled<TrayPlugin>([&](TrayPlugin& tray) {
+        for (int row = 0; row < TrayPlugin::KEY_COUNT; ++row)
+          if (tray.KeyCode(row) == key) return true;
+        return false;
+      }))
+    return kShadowedByTrayKey;
+  return m_table.ShadowOf(actionId);
+}
+
+void ComboPlugin::AppendDebugInfo(std::string& text, bool forAction, int actionId) {
+  if (!forAction) {
+    text += std::string("\t\tAlso while toggled: ") + (m_whileToggled ? "yes" : "no") + "\n";
+    return;
+  }
+  auto it = m_combos.find(actionId);
+  if (it == m_combos.end()) return;
+  text += "\t\t" + std::string(GetShortcutText(actionId)) + " (key " + std::to_string(it->second.vk) + ", modifiers " +
+          std::to_string(it->second.modifiers) + ")\n";
+}
