@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ConfigFile.h"
+#include "PluginGuids.h"
 #include "PluginResources.h"
 #include "UiFixture.h"
 #include "resource.h"
@@ -218,6 +219,16 @@ TEST_F(MainDlgTest, SavingABindingThatBlocksAnotherWarnsAndMarksItsRow) {
   SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "NX");
   Click(IDC_MAIN_SAVE);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The binding is saved, but NX never fires: N fires first."});
+}
+
+// A combination on the Tambrel key never fires, and the line below the list says so.
+TEST_F(MainDlgTest, ACombinationOnTheTambrelKeyIsMarkedAsNeverFiring) {
+  Start(std::string("<action><shortcut plugin=\"" COMBO_PLUGIN_GUID "\"><key>19</key><modifiers>0</modifiers>"
+                    "</shortcut><actiontype plugin=\"" EXECUTE_PLUGIN_GUID "\"><command>calc.exe</command>"
+                    "</actiontype></action>"));
+  SelectRow(0);
+  EXPECT_EQ(ListView_GetItemState(Item(IDC_MAIN_BINDINGS), 0, LVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(1u));
+  EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), RowText(0, 0) + " never fires: it is the Tambrel key");
 }
 
 TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {
