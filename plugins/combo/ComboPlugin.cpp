@@ -187,7 +187,10 @@ bool ComboPlugin::TakenByToggleKey(unsigned vk, unsigned scanCode) const {
   return AnyEnabled<ToggleKeyPlugin>([&](ToggleKeyPlugin& toggle) { return toggle.TakesKey(vk, scanCode); });
 }
 
-void ComboPlugin::OnToggle(bool toggled) { m_toggled = toggled; }
+void ComboPlugin::OnToggle(bool toggled) {
+  m_toggled = toggled;
+  m_sheetProgramKnown = false;
+}
 
 int ComboPlugin::ProgramNow() const {
   char program[MAX_PATH];
@@ -356,7 +359,15 @@ void ComboPlugin::DestroySettingsPage() {
 // so the notice lists them beside the sequences when no typed text leads anywhere.
 size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
   if (!m_enabled) return 0;
-  int program = ProgramNow();
+  // The program at hand is the one the toggle started in: looked up once per toggle, and
+  // only where some combination has a filter (a lookup asks the system about a process).
+  if (!m_sheetProgramKnown) {
+    bool filtered = std::any_of(m_combos.begin(), m_combos.end(),
+                                [](const std::pair<const int, Combo>& entry) { return !entry.second.programs.empty(); });
+    m_sheetProgram = filtered ? ProgramNow() : 0;
+    m_sheetProgramKnown = true;
+  }
+  int program = m_sheetProgram;
   std::vector<std::pair<const Combo*, int>> admitted;
   for (const auto& entry : m_combos) {
     const Combo& combo = entry.second;

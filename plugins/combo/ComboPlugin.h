@@ -88,6 +88,8 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   int (*m_readModifiers)();
   bool m_whileToggled = false;
   bool m_toggled = false;
+  int m_sheetProgram = 0;  // the program the notice's rows are for
+  bool m_sheetProgramKnown = false;
   unsigned m_heldModifiers = 0;  // bits of kSidedModifiers that the hook saw go down
   unsigned m_heldKey = 0;        // the key whose combination fired, until its release
   bool m_maskPending = false;    // a combination fired with Alt or Win held
