@@ -77,7 +77,11 @@ struct Probes {
     if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &probe))
       return false;
     processes.push_back(probe);
-    return true;
+    // Up and showing before any window is focused: a probe that showed its window later
+    // would take the focus from the one the test chose.
+    std::string title = std::string("Probe ") + name;
+    return WaitForInputIdle(probe.hProcess, kTimeoutMs) == 0 &&
+           PumpUntil([&] { return FindWindowA("STATIC", title.c_str()) != nullptr; }, kTimeoutMs);
   }
 };
 
@@ -103,7 +107,8 @@ class RealProgram : public ::testing::Test {
     if (!why->empty()) return false;
     WriteWholeFile(dir.File("quit-after.txt"), std::to_string(quitAfter));
     WriteWholeFile(dir.File("conf.xml"),
-                   "<tambrel version=\"2.01\"><options>" + options + "</options><plugins>" + plugins +
+                   "<tambrel version=\"2.01\"><options><option name=\"log\">yes</option>" + options +
+                       "</options><plugins>" + plugins +
                        "</plugins><actions>" + actions + "</actions></tambrel>");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -114,7 +119,10 @@ class RealProgram : public ::testing::Test {
       return false;
     }
     if (!WaitForTambrel(process, 30000)) {
-      ADD_FAILURE() << "tambrel.exe did not come up";
+      DWORD code = STILL_ACTIVE;
+      GetExitCodeProcess(process.hProcess, &code);
+      ADD_FAILURE() << "tambrel.exe did not come up; exit code " << code << "; log:\n"
+                    << ReadWholeFile(dir.File("tambrel.log"));
       *why = "tambrel.exe did not come up";
       return false;
     }

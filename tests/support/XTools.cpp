@@ -146,5 +146,5 @@ bool WaitForTambrel(const PROCESS_INFORMATION& process, DWORD timeoutMs) {
   // The hook goes in just before the message loop starts: an answer means both are there.
   DWORD_PTR answer = 0;
   return found && engine != nullptr &&
-         SendMessageTimeoutA(engine, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer) != 0;
+         SendMessageTimeoutA(engine, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
 }
