@@ -11,7 +11,6 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
-#include "ProgramFilter.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
 
@@ -199,31 +198,12 @@ int ComboPlugin::ProgramNow() const {
   } else {
     ForegroundProgram(program, sizeof program);
   }
-  for (size_t i = 0; i < m_programNames.size(); ++i)
-    if (SameProgram(m_programNames[i].c_str(), program)) return static_cast<int>(i) + 1;
-  return 0;
+  return m_programNames.NumberOf(program);
 }
 
 void ComboPlugin::SetProgram(const char* name) {
   m_programFixed = name != nullptr;
   m_fixedProgram = name != nullptr ? name : "";
-}
-
-std::vector<int> ComboPlugin::ProgramNumbers(const std::string& list) {
-  std::vector<int> numbers;
-  for (const std::string& name : ParsePrograms(list)) {
-    size_t i = 0;
-    while (i < m_programNames.size() && !SameProgram(m_programNames[i].c_str(), name.c_str())) ++i;
-    if (i == m_programNames.size()) m_programNames.push_back(name);
-    numbers.push_back(static_cast<int>(i) + 1);
-  }
-  return numbers;
-}
-
-std::string ComboPlugin::ProgramList(const Combo& combo, const char* separator) const {
-  std::vector<std::string> names;
-  for (int number : combo.programs) names.push_back(m_programNames[static_cast<size_t>(number) - 1]);
-  return JoinPrograms(names, separator);
 }
 
 std::string ComboPlugin::ComboText(int vk, int modifiers) {
@@ -245,7 +225,7 @@ void ComboPlugin::Store(int actionId, int vk, int modifiers, const std::string& 
   Combo& combo = m_combos[actionId];
   combo.vk = vk > 0 && vk < kComboKeys ? vk : 0;
   combo.modifiers = combo.vk != 0 ? modifiers & (kComboModifierStates - 1) : 0;
-  combo.programs = ProgramNumbers(programs);
+  combo.programs = m_programNames.Numbers(programs);
   combo.text = ComboText(combo.vk, combo.modifiers);
   m_table.Set(actionId, combo.vk, combo.modifiers, combo.programs);
 }
@@ -275,7 +255,7 @@ void ComboPlugin::Save(int actionId, xmlNode* element) {
   AddTextChild(element, "key", std::to_string(it->second.vk));
   AddTextChild(element, "modifiers", std::to_string(it->second.modifiers));
   if (!it->second.programs.empty())
-    xmlSetProp(element, X("programs"), Utf8Text(ProgramList(it->second, ";").c_str()).Get());
+    xmlSetProp(element, X("programs"), Utf8Text(m_programNames.List(it->second.programs, ";").c_str()).Get());
 }
 
 void ComboPlugin::Apply(int actionId) {
@@ -293,7 +273,8 @@ void ComboPlugin::Select(int actionId) {
   auto it = actionId != 0 ? m_combos.find(actionId) : m_combos.end();
   bool known = it != m_combos.end();
   page.SetCombination(known ? it->second.vk : 0, known ? it->second.modifiers : 0, known ? it->second.text : "");
-  SetDlgItemTextA(page.Window(), IDC_COMBO_PROGRAMS, known ? ProgramList(it->second, "; ").c_str() : "");
+  SetDlgItemTextA(page.Window(), IDC_COMBO_PROGRAMS,
+                  known ? m_programNames.List(it->second.programs, "; ").c_str() : "");
 }
 
 void ComboPlugin::Remove(int actionId) {
@@ -306,7 +287,7 @@ const char* ComboPlugin::GetShortcutText(int actionId) {
   auto it = m_combos.find(actionId);
   if (it == m_combos.end()) return "Unknown";
   m_text = it->second.text;
-  if (!it->second.programs.empty()) m_text += " [" + ProgramList(it->second, "; ") + "]";
+  if (!it->second.programs.empty()) m_text += " [" + m_programNames.List(it->second.programs, "; ") + "]";
   return m_text.c_str();
 }
 

@@ -12,6 +12,7 @@
 #include "BuiltInPlugin.h"
 #include "CheatSheet.h"
 #include "ComboTable.h"
+#include "ProgramFilter.h"
 #include "RoleParts.h"
 
 class ComboSettingsPage;
@@ -70,19 +71,17 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
  private:
   struct Combo {
     int vk = 0, modifiers = 0;
-    std::vector<int> programs;  // numbers of m_programNames; empty for every program
+    std::vector<int> programs;  // numbers in m_programNames; empty for every program
     std::string text;           // ComboText, for the cheat sheet
   };
   void Store(int actionId, int vk, int modifiers, const std::string& programs);
-  std::vector<int> ProgramNumbers(const std::string& list);
-  std::string ProgramList(const Combo& combo, const char* separator) const;
   int ProgramNow() const;
   bool Capture(const KBDLLHOOKSTRUCT* key, UINT message);
   bool TakenByToggleKey(unsigned vk, unsigned scanCode) const;
 
   std::map<int, Combo> m_combos;
   ComboTable m_table;
-  std::vector<std::string> m_programNames;
+  ProgramNames m_programNames;
   std::string m_fixedProgram;
   bool m_programFixed = false;
   int (*m_readModifiers)();

@@ -36,6 +36,31 @@ std::vector<std::string> ParsePrograms(const std::string& list) {
   return names;
 }
 
+std::vector<int> ProgramNames::Numbers(const std::string& list) {
+  std::vector<int> numbers;
+  for (const std::string& name : ParsePrograms(list)) {
+    int number = NumberOf(name.c_str());
+    if (number == 0) {
+      m_names.push_back(name);
+      number = static_cast<int>(m_names.size());
+    }
+    numbers.push_back(number);
+  }
+  return numbers;
+}
+
+int ProgramNames::NumberOf(const char* name) const {
+  for (size_t i = 0; i < m_names.size(); ++i)
+    if (SameProgram(m_names[i].c_str(), name)) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+std::string ProgramNames::List(const std::vector<int>& numbers, const char* separator) const {
+  std::vector<std::string> names;
+  for (int number : numbers) names.push_back(m_names[static_cast<size_t>(number) - 1]);
+  return JoinPrograms(names, separator);
+}
+
 std::string JoinPrograms(const std::vector<std::string>& names, const char* separator) {
   std::string text;
   for (const std::string& name : names) text += (text.empty() ? "" : separator) + name;

@@ -8,7 +8,6 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
-#include "ProgramFilter.h"
 #include "SequencePage.h"
 
 SequencePlugin::SequencePlugin()
@@ -64,9 +63,7 @@ void SequencePlugin::OnToggle(bool toggled) {
 }
 
 void SequencePlugin::SetProgram(const char* name) {
-  int number = 0;
-  for (size_t i = 0; i < m_programNames.size() && number == 0; ++i)
-    if (SameProgram(m_programNames[i].c_str(), name)) number = static_cast<int>(i) + 1;
+  int number = m_programNames.NumberOf(name);
   if (number != m_program) ElectFor(number);
 }
 
@@ -94,23 +91,6 @@ Admission SequencePlugin::AdmissionOf(const void* context, int actionId) {
   return plugin->Admitted(it->second) ? kThisProgram : kNotThisProgram;
 }
 
-std::vector<int> SequencePlugin::ProgramNumbers(const std::string& list) {
-  std::vector<int> numbers;
-  for (const std::string& name : ParsePrograms(list)) {
-    size_t i = 0;
-    while (i < m_programNames.size() && !SameProgram(m_programNames[i].c_str(), name.c_str())) ++i;
-    if (i == m_programNames.size()) m_programNames.push_back(name);
-    numbers.push_back(static_cast<int>(i) + 1);
-  }
-  return numbers;
-}
-
-std::string SequencePlugin::ProgramList(const Shortcut& shortcut, const char* separator) const {
-  std::vector<std::string> names;
-  for (int number : shortcut.programs) names.push_back(m_programNames[static_cast<size_t>(number) - 1]);
-  return JoinPrograms(names, separator);
-}
-
 LRESULT SequencePlugin::PreTranslateMessage(MSG* msg) {
   return m_page != nullptr && Dialog::IsDialogMessageFor(m_page->Window(), msg) ? 1 : 0;
 }
@@ -127,7 +107,7 @@ void SequencePlugin::Store(int actionId, const char* text, size_t length, const 
   }
   Shortcut& shortcut = it->second;
   shortcut.length = NormalizeShortcut(text, length, shortcut.text, kMaxShortcut);
-  shortcut.programs = ProgramNumbers(programs);  // before the trie asks for it
+  shortcut.programs = m_programNames.Numbers(programs);  // before the trie asks for it
   if (!shortcut.programs.empty()) ++m_filtered;
   m_trie.Add(shortcut.text, shortcut.length, actionId);
   m_index.Add(actionId, shortcut.text, shortcut.length, &shortcut.programs);
@@ -170,7 +150,7 @@ void SequencePlugin::Save(int actionId, xmlNode* element) {
   if (it == m_shortcuts.end()) return;
   AddContent(element, it->second.text);
   if (it->second.programs.empty()) return;
-  xmlSetProp(element, X("programs"), Utf8Text(ProgramList(it->second, ";").c_str()).Get());
+  xmlSetProp(element, X("programs"), Utf8Text(m_programNames.List(it->second.programs, ";").c_str()).Get());
   if (it->second.length == 0) xmlAddChild(element, xmlNewDocComment(element->doc, X("")));
 }
 
@@ -180,7 +160,8 @@ void SequencePlugin::Select(int actionId) {
   auto it = actionId != 0 ? m_shortcuts.find(actionId) : m_shortcuts.end();
   bool known = it != m_shortcuts.end();
   SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_TEXT, known ? it->second.text : "");
-  SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_PROGRAMS, known ? ProgramList(it->second, "; ").c_str() : "");
+  SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_PROGRAMS,
+                  known ? m_programNames.List(it->second.programs, "; ").c_str() : "");
 }
 
 void SequencePlugin::Remove(int actionId) {
@@ -233,7 +214,7 @@ void SequencePlugin::FindShadows() {
   m_allShadowsStale = false;
 
   int current = m_program;
-  std::vector<std::vector<int>> byProgram(m_programNames.size() + 1);
+  std::vector<std::vector<int>> byProgram(m_programNames.Count() + 1);
   for (int id : stale)
     for (int program : m_shortcuts[id].programs) byProgram[static_cast<size_t>(program)].push_back(id);
   ElectFor(0);
@@ -294,7 +275,7 @@ const char* SequencePlugin::GetShortcutText(int actionId) {
   auto it = m_shortcuts.find(actionId);
   if (it == m_shortcuts.end()) return "Unknown";
   if (it->second.programs.empty()) return it->second.text;
-  m_text = std::string(it->second.text) + " [" + ProgramList(it->second, "; ") + "]";
+  m_text = std::string(it->second.text) + " [" + m_programNames.List(it->second.programs, "; ") + "]";
   return m_text.c_str();
 }
 

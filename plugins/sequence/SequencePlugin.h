@@ -11,6 +11,7 @@
 
 #include "BuiltInPlugin.h"
 #include "CheatSheet.h"
+#include "ProgramFilter.h"
 #include "RoleParts.h"
 #include "ShortcutIndex.h"
 #include "ShortcutText.h"
@@ -71,8 +72,6 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
     std::vector<int> programs;  // the filter, as numbers of m_programNames; empty for none
   };
   void Store(int actionId, const char* text, size_t length, const std::string& programs);
-  std::vector<int> ProgramNumbers(const std::string& list);
-  std::string ProgramList(const Shortcut& shortcut, const char* separator) const;
   static Admission AdmissionOf(const void* plugin, int actionId);
   bool Admitted(const Shortcut& shortcut) const;
   void ElectFor(int program);
@@ -82,8 +81,7 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
   int EmptyShortcutShadow(int actionId) const;
 
   std::map<int, Shortcut> m_shortcuts;
-  // Every program name a filter holds, each once; a filter holds their numbers (index + 1).
-  std::vector<std::string> m_programNames;
+  ProgramNames m_programNames;
   int m_program = 0;  // the program at hand among them; 0 for one that no filter names
   int m_filtered = 0; // how many shortcuts have a filter
   std::string m_text;  // GetShortcutText's answer, when it is more than the shortcut
