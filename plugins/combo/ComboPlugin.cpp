@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "CheckBoxPage.h"
 #include "ComboPage.h"
 #include "HeldModifiers.h"
 #include "PluginGuids.h"
@@ -83,31 +84,12 @@ bool AnyEnabled(Test test) {
 
 }  // namespace
 
-// The plugin's settings page: one check box.
-class ComboSettingsPage : public SettingsPage {
+// The plugin's settings page: combinations also while toggled.
+class ComboSettingsPage : public CheckBoxPage<ComboPlugin, IDC_COMBO_WHILETOGGLED, &ComboPlugin::WhileToggled,
+                                               &ComboPlugin::SetWhileToggled> {
  public:
-  ComboSettingsPage() : SettingsPage(IDD_COMBO_SETTINGS, PLUGIN_GENERAL, kLayout) {}
-  bool Open(ComboPlugin* owner, HWND parent, const RECT& rect) {
-    if (IsOpen()) return false;
-    m_owner = owner;
-    if (!SettingsPage::Open(parent, rect)) return false;
-    CheckDlgButton(Window(), IDC_COMBO_WHILETOGGLED, owner->WhileToggled() ? BST_CHECKED : BST_UNCHECKED);
-    return true;
-  }
-  bool OwnedBy(const ComboPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
-
- protected:
-  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
-    if (message != WM_COMMAND || LOWORD(wParam) != IDC_COMBO_WHILETOGGLED || HIWORD(wParam) != BN_CLICKED) return false;
-    m_owner->SetWhileToggled(IsDlgButtonChecked(Window(), IDC_COMBO_WHILETOGGLED) == BST_CHECKED);
-    return true;
-  }
-
- private:
-  static constexpr LayoutMapEntry kLayout[] = {{IDC_COMBO_WHILETOGGLED, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT}};
-  ComboPlugin* m_owner = nullptr;
+  ComboSettingsPage() : CheckBoxPage(IDD_COMBO_SETTINGS) {}
 };
-constexpr LayoutMapEntry ComboSettingsPage::kLayout[];
 
 static ComboSettingsPage& SettingsPageOfCombos() {
   static ComboSettingsPage page;

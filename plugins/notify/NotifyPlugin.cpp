@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "CheckBoxPage.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
-#include "SettingsPage.h"
 
 namespace {
 
@@ -52,35 +52,12 @@ void PaintText(HDC dc, HFONT font, COLORREF colour, int x, int y, const std::str
 
 }  // namespace
 
-// The page: one check box.
-class NotifyPage : public SettingsPage {
+// The page: "Show the bindings that can still be typed".
+class NotifyPage : public CheckBoxPage<NotifyPlugin, IDC_NOTIFY_SHOWBINDINGS, &NotifyPlugin::ShowsBindings,
+                                        &NotifyPlugin::SetShowBindings> {
  public:
-  NotifyPage() : SettingsPage(IDD_NOTIFY_PAGE, PLUGIN_GENERAL, kLayout) {}
-  bool Open(NotifyPlugin* owner, HWND parent, const RECT& rect) {
-    if (IsOpen()) return false;
-    m_owner = owner;
-    if (!SettingsPage::Open(parent, rect)) return false;
-    CheckDlgButton(Window(), IDC_NOTIFY_SHOWBINDINGS, owner->ShowsBindings() ? BST_CHECKED : BST_UNCHECKED);
-    return true;
-  }
-  bool OwnedBy(const NotifyPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
-
- protected:
-  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
-    if (message != WM_COMMAND || LOWORD(wParam) != IDC_NOTIFY_SHOWBINDINGS || HIWORD(wParam) != BN_CLICKED)
-      return false;
-    m_owner->SetShowBindings(IsDlgButtonChecked(Window(), IDC_NOTIFY_SHOWBINDINGS) == BST_CHECKED);
-    return true;
-  }
-
- private:
-  static constexpr LayoutMapEntry kLayout[] = {
-      {IDC_NOTIFY_SHOWBINDINGS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
-  };
-  NotifyPlugin* m_owner = nullptr;
+  NotifyPage() : CheckBoxPage(IDD_NOTIFY_PAGE) {}
 };
-
-constexpr LayoutMapEntry NotifyPage::kLayout[];
 
 namespace {
 
