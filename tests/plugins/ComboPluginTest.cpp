@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "HeldModifiers.h"
-#include "NullEngine.h"
 #include "PluginResources.h"
+#include "TriggerEngine.h"
 #include "combo/ComboPlugin.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
@@ -17,16 +17,6 @@ namespace {
 
 int gModifiers = 0;
 int FakeModifiers() { return gModifiers; }
-
-class RecordingEngine : public NullEngine {
- public:
-  std::vector<std::string> calls;
-  void SetToggled(bool on) override { calls.push_back(on ? "toggle on" : "toggle off"); }
-  int ExecuteAction(int actionId) override {
-    calls.push_back("execute " + std::to_string(actionId));
-    return 0;
-  }
-};
 
 class Combo : public ::testing::Test {
  protected:
@@ -82,7 +72,7 @@ class Combo : public ::testing::Test {
   }
 
   xmlDocPtr doc;
-  RecordingEngine engine;
+  TriggerEngine engine;
   ComboPlugin* plugin = new ComboPlugin;
 };
 

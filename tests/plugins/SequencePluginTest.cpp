@@ -1,8 +1,6 @@
 // The key sequence trigger, driven directly: a fake engine, synthetic key releases, and its
 // page as a real window.
 #include <gtest/gtest.h>
-
-#include "NullEngine.h"
 #include <libxml/tree.h>
 
 #include <algorithm>
@@ -11,26 +9,11 @@
 #include <vector>
 
 #include "PluginResources.h"
+#include "TriggerEngine.h"
 #include "sequence/SequencePlugin.h"
 #include "sequence/SuffixTrie.h"
 
 namespace {
-
-// Records what the plugin asks and, as the real engine does, reports toggle changes back.
-class FakeEngine : public NullEngine {
- public:
-  std::vector<std::string> calls;
-  NotifyHandler* notify = nullptr;
-
-  void SetToggled(bool on) override {
-    calls.push_back(on ? "toggle on" : "toggle off");
-    if (notify != nullptr) notify->OnToggle(on);
-  }
-  int ExecuteAction(int actionId) override {
-    calls.push_back("execute " + std::to_string(actionId));
-    return 0;
-  }
-};
 
 class Sequence : public ::testing::Test {
  protected:
@@ -81,7 +64,7 @@ class Sequence : public ::testing::Test {
 
   typedef std::vector<std::string> Calls;
   xmlDoc* doc;
-  FakeEngine engine;
+  TriggerEngine engine;
   SequencePlugin* plugin = new SequencePlugin;
 };
 
