@@ -212,6 +212,7 @@ void TambrelEngine::SetActive(bool active) {
 }
 
 void TambrelEngine::SetToggled(bool on) {
+  if (m_inertDepth > 0) return;  // KeyboardHook.cpp: such an event drives nothing
   m_toggled = on;
   if (m_mainDialog != nullptr) m_mainDialog->ShowToggled(on);
   for (PluginRecord& record : m_registry) {
@@ -289,6 +290,7 @@ bool TambrelEngine::GetAction(int actionId, ActionRecord* out) {
 }
 
 int TambrelEngine::ExecuteAction(int actionId) {
+  if (m_inertDepth > 0) return 0;
   if (m_hookDepth > 0) return QueueAction(actionId);  // KeyboardHook.cpp says why
   auto it = m_actions.find(actionId);
   if (it == m_actions.end()) return 0;

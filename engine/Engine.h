@@ -168,6 +168,7 @@ class TambrelEngine final : public Engine {
   int m_rawUnseen = 0;       // raw key events newer than that, waiting for the watchdog timer
   DWORD m_rawUnseenTime = 0;  // the first of them
   int m_hookDepth = 0;       // > 0 while the hook procedure runs (it can nest)
+  int m_inertDepth = 0;      // > 0 while plugins are shown an event that drives nothing
   unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;
   std::string m_configPath;

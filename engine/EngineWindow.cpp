@@ -24,10 +24,11 @@ int TambrelEngine::QueueAction(int actionId) {
 int TambrelEngine::RunOutsideHook(int actionId) {
   // A queued action can also be dispatched by a modal loop that a plugin opened inside the
   // hook; it runs there rather than being posted again and again.
-  int depth = m_hookDepth;
-  m_hookDepth = 0;
+  int depth = m_hookDepth, inert = m_inertDepth;
+  m_hookDepth = m_inertDepth = 0;
   int result = ExecuteAction(actionId);
   m_hookDepth = depth;
+  m_inertDepth = inert;
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <libxml/tree.h>
 
 #include "FakeEngine.h"
+#include "KeySources.h"
 #include "Library.h"
 #include "PluginResources.h"
 #include "Taskbar.h"
@@ -189,6 +190,19 @@ TEST_F(TrayPluginTest, HotKeysActOnReleaseWhileToggledAndEnabled) {
   EXPECT_FALSE(Key(VK_F11, WM_KEYUP));
   PumpMessages();
   EXPECT_TRUE(engine.Take().empty());
+}
+
+TEST_F(TrayPluginTest, OwnAndLowIntegrityKeysAreNoHotKeys) {
+  plugin->SetEnabled(true);
+  for (const KeySource& source : kKeySources) {
+    SCOPED_TRACE(source.what);
+    plugin->OnToggle(true);
+    engine.Take();
+    KBDLLHOOKSTRUCT key = KeyFrom(source, VK_ESCAPE, WM_KEYUP);
+    EXPECT_EQ(source.drives, plugin->OnKeyEvent(&key, WM_KEYUP));
+    PumpMessages();
+    EXPECT_EQ(source.drives ? (Calls{"SetToggled(0)", "Quit"}) : Calls{}, engine.Take());
+  }
 }
 
 xmlNode* Parse(xmlDocPtr* doc, const char* xml) {
