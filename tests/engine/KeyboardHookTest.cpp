@@ -372,6 +372,23 @@ HWND OwnEngineWindow() {
   return nullptr;
 }
 
+// Any program can post to the engine's window: the message names no binding, and only what
+// the engine queued itself runs.
+TEST_F(KeyboardHook, APostedMessageRunsOnlyWhatTheEngineQueued) {
+  int id = engine.AddAction({0, 3});
+  HWND window = OwnEngineWindow();
+  ASSERT_NE(nullptr, window);
+  for (WPARAM wParam : {WPARAM(0), WPARAM(id), WPARAM(id + 1)}) PostMessageA(window, WM_APP + 1, wParam, id);
+  PumpMessages();
+  EXPECT_TRUE(log.empty()) << log.front();
+
+  a.onKey = [&](DWORD, UINT) { engine.ExecuteAction(id); };
+  Send(WM_KEYDOWN, 'E');
+  SendMessageA(window, WM_APP + 1, 0, 0);  // a stranger's message first: it runs the queue
+  PumpMessages();
+  EXPECT_EQ(std::vector<std::string>({"A down 45", "B down 45", "Execute 1"}), log);
+}
+
 TEST(KeyboardHookQueue, WindowLivesWithTheEngineAndTakesQueuedActionsAlong) {
   TempWorkDir dir;
   CapturedBoxes boxes;
