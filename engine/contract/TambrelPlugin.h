@@ -25,7 +25,10 @@
 //  5. start-up: SetEnabled(active flag && engine active);
 //  6. running: WantsKeyEvents/OnKeyEvent from the keyboard hook, PreTranslateMessage for
 //     every queued message, page and list operations from the dialogs, OnToggle,
-//     GetDebugInfo;
+//     GetDebugInfo. A debug report asks every plugin GetDebugInfo(false, false, 0) before
+//     any other text and GetDebugInfo(true, ...) last: every text given in between
+//     (GetShortcutText and GetActionText too) is written to debug.txt, so a plugin keeps
+//     what must not be on disk out of them then;
 //  7. saving: SaveSettings and Save of the role interfaces per binding;
 //  8. shut-down: Release, once, after the configuration is written; then the library is
 //     unloaded. A plugin rejected by CheckVersion is never released by the engine.
