@@ -167,15 +167,19 @@ class RealProgram : public ::testing::Test {
   PROCESS_INFORMATION process = {};
   HWND window = nullptr;
   char title[64] = "";
+
+  // A binding that runs cmd.exe, which leaves marker.txt in the working folder.
+  std::string MarkerBinding(const char* shortcut) const {
+    return Binding(shortcut, kExecuteGuid,
+                   "<command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter><dir>" + dir.Path() +
+                       "</dir>");
+  }
 };
 
 TEST_F(RealProgram, PauseNPRunsTheBindingAndNoKeyReachesTheFocusedWindow) {
   std::string marker = dir.File("marker.txt");
   std::string why;
-  if (!Start(Binding("NP", kExecuteGuid,
-                     "<command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter><dir>" +
-                         dir.Path() + "</dir>"),
-             15000, &why))
+  if (!Start(MarkerBinding("NP"), 15000, &why))
     GTEST_SKIP() << why;
   Type("Pause n p");
   EXPECT_TRUE(PumpUntil([&] { return FileExists(marker); }, kTimeoutMs)) << "the binding did not run";
@@ -205,10 +209,7 @@ TEST_F(RealProgram, PauseNPRunsTheBindingAndNoKeyReachesTheFocusedWindow) {
 TEST_F(RealProgram, AMessageFromAnotherProgramRunsNoBinding) {
   std::string marker = dir.File("marker.txt");
   std::string why;
-  if (!Start(Binding("NP", kExecuteGuid,
-                     "<command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter><dir>" +
-                         dir.Path() + "</dir>"),
-             60000, &why))
+  if (!Start(MarkerBinding("NP"), 60000, &why))
     GTEST_SKIP() << why;
   HWND engineWindow = nullptr;
   for (HWND found = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); found != nullptr;
