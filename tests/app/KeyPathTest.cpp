@@ -167,19 +167,15 @@ class RealProgram : public ::testing::Test {
   PROCESS_INFORMATION process = {};
   HWND window = nullptr;
   char title[64] = "";
-
-  // A binding that runs cmd.exe, which leaves marker.txt in the working folder.
-  std::string MarkerBinding(const char* shortcut) const {
-    return Binding(shortcut, kExecuteGuid,
-                   "<command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter><dir>" + dir.Path() +
-                       "</dir>");
-  }
 };
 
 TEST_F(RealProgram, PauseNPRunsTheBindingAndNoKeyReachesTheFocusedWindow) {
   std::string marker = dir.File("marker.txt");
   std::string why;
-  if (!Start(MarkerBinding("NP"), 15000, &why))
+  if (!Start(Binding("NP", kExecuteGuid,
+                     "<command>cmd.exe</command><parameter>/c echo ran&gt;marker.txt</parameter><dir>" +
+                         dir.Path() + "</dir>"),
+             15000, &why))
     GTEST_SKIP() << why;
   Type("Pause n p");
   EXPECT_TRUE(PumpUntil([&] { return FileExists(marker); }, kTimeoutMs)) << "the binding did not run";
@@ -203,30 +199,6 @@ TEST_F(RealProgram, PauseNPRunsTheBindingAndNoKeyReachesTheFocusedWindow) {
   std::string written = ReadWholeFile(dir.File("conf.xml"));
   EXPECT_NE(std::string::npos, written.find(std::string("<shortcut plugin=\"") + kSequenceGuid + "\">NP</shortcut>"));
   EXPECT_NE(std::string::npos, written.find("<command>cmd.exe</command>"));
-}
-
-// Another program posts to Tambrel's engine window what used to run a binding by its id.
-TEST_F(RealProgram, AMessageFromAnotherProgramRunsNoBinding) {
-  std::string marker = dir.File("marker.txt");
-  std::string why;
-  if (!Start(MarkerBinding("NP"), 60000, &why))
-    GTEST_SKIP() << why;
-  HWND engineWindow = nullptr;
-  for (HWND found = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); found != nullptr;
-       found = FindWindowExA(HWND_MESSAGE, found, "TambrelEngine", nullptr)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(found, &pid);
-    if (pid == process.dwProcessId) engineWindow = found;
-  }
-  ASSERT_NE(nullptr, engineWindow);
-  for (WPARAM id = 0; id < 4; ++id) ASSERT_TRUE(PostMessageA(engineWindow, WM_APP + 1, id, 0));
-  PumpFor(2000);
-  EXPECT_FALSE(FileExists(marker));
-  Type("Pause n p");  // the binding itself still runs
-  EXPECT_TRUE(PumpUntil([&] { return FileExists(marker); }, kTimeoutMs));
-  ASSERT_TRUE(Focus(&why)) << why;
-  Type("Pause Escape");
-  EXPECT_EQ(0u, WaitForExit(15000));
 }
 
 TEST_F(RealProgram, MacroTypesItsTextAndLeavesNoModifierDown) {

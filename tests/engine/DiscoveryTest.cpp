@@ -87,22 +87,6 @@ TEST(Discovery, LibraryWithoutGetPluginsInfoNeverRuns) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-// A folder put first on the process's PATH; the old value comes back.
-class PathFirst {
- public:
-  explicit PathFirst(const std::string& folder) {
-    char old[32767] = "";
-    m_had = GetEnvironmentVariableA("PATH", old, sizeof old) > 0;
-    m_old = old;
-    SetEnvironmentVariableA("PATH", (folder + ";" + m_old).c_str());
-  }
-  ~PathFirst() { SetEnvironmentVariableA("PATH", m_had ? m_old.c_str() : nullptr); }
-
- private:
-  bool m_had;
-  std::string m_old;
-};
-
 // What a plugin library imports loads from beside it, and never through PATH, where a DLL
 // of the same name could be planted.
 TEST(Discovery, APluginsOwnDependencyLoadsFromBesideItAndNeverThroughPath) {

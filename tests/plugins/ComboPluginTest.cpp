@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "HeldModifiers.h"
-#include "KeySources.h"
 #include "PluginResources.h"
 #include "TriggerEngine.h"
 #include "combo/ComboPlugin.h"
@@ -103,29 +102,6 @@ TEST_F(Combo, FiresOnceOnItsKeyWithExactlyItsModifiers) {
   plugin->GetShortcutType()->Remove(1);
   plugin->OnToggle(false);
   EXPECT_EQ("nothing", Key('T', kComboCtrl));
-}
-
-// A macro's own keys and a sandboxed program's fire nothing, but the modifiers they press
-// are held all the same: the user's T then comes with Ctrl.
-TEST_F(Combo, OwnAndLowIntegrityKeysFireNothingButTheirModifiersCount) {
-  Load(1, 'T', kComboCtrl);
-  for (const KeySource& source : kKeySources) {
-    SCOPED_TRACE(source.what);
-    auto send = [&](DWORD vk, UINT message) {
-      KBDLLHOOKSTRUCT key = KeyFrom(source, vk, message);
-      return plugin->OnKeyEvent(&key, message);
-    };
-    send(VK_LCONTROL, WM_KEYDOWN);
-    gModifiers = kComboCtrl;
-    engine.calls.clear();
-    EXPECT_EQ(source.drives, send('T', WM_KEYDOWN));
-    EXPECT_EQ(source.drives ? 1u : 0u, engine.calls.size());
-    send('T', WM_KEYUP);
-    EXPECT_EQ("execute 1+", Key('T', kComboCtrl));
-    Key('T', kComboCtrl, false);
-    send(VK_LCONTROL, WM_KEYUP);
-    gModifiers = 0;
-  }
 }
 
 // One with a filter that admits the program beats one without; then the lowest action id.

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "KeySources.h"
 #include "PluginResources.h"
 #include "TriggerEngine.h"
 #include "sequence/SequencePlugin.h"
@@ -115,20 +114,6 @@ TEST_F(Sequence, TheTypedShortcutRunsItsBindingOnceAndEndsTheToggle) {
   engine.calls.clear();
   Type("AB");  // no longer toggled
   EXPECT_EQ(Calls{}, engine.calls);
-}
-
-// A macro that types its own shortcut must not run again, nor may a sandboxed program type one.
-TEST_F(Sequence, OwnAndLowIntegrityKeysAreNotTyped) {
-  Load(7, "lq");
-  for (const KeySource& source : kKeySources) {
-    SCOPED_TRACE(source.what);
-    Toggle();
-    for (DWORD vk : {DWORD{'L'}, DWORD{'Q'}}) {
-      KBDLLHOOKSTRUCT key = KeyFrom(source, vk, WM_KEYUP);
-      EXPECT_FALSE(plugin->OnKeyEvent(&key, WM_KEYUP));
-    }
-    EXPECT_EQ(source.drives ? (Calls{"toggle off", "execute 7"}) : Calls{}, engine.calls);
-  }
 }
 
 TEST_F(Sequence, OnlyReleasesOfTheShortcutKeysWhileToggledAndEnabledAreTyped) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "Engine.h"
-#include "KeySources.h"
 #include "PluginResources.h"
 #include "TestSupport.h"
 #include "togglekey/ToggleKeyPlugin.h"
@@ -88,18 +87,6 @@ TEST_F(ToggleKey, AToggleWithoutKeysEndsAfterItsTimeout) {
   EXPECT_TRUE(engine.toggles.empty());
   PumpFor(700);
   EXPECT_EQ(std::vector<bool>{false}, engine.toggles);
-}
-
-TEST_F(ToggleKey, OwnAndLowIntegrityPausesNeitherToggleNorAreKept) {
-  for (const KeySource& source : kKeySources) {
-    SCOPED_TRACE(source.what);
-    engine.toggles.clear();
-    for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
-      KBDLLHOOKSTRUCT key = KeyFrom(source, VK_PAUSE, message);
-      EXPECT_EQ(source.drives, plugin.OnKeyEvent(&key, message));
-    }
-    EXPECT_EQ(source.drives ? std::vector<bool>{true} : std::vector<bool>{}, engine.toggles);
-  }
 }
 
 TEST_F(ToggleKey, OnlyTheReleaseOfTheMatchingKeyToggles) {

@@ -98,14 +98,10 @@ TEST(TypeTextReport, TheDebugReportShowsTheLengthOfATextNeverTheText) {
     };
     int shortcutId = add(&shortcuts, "{00000000-0000-0000-0000-000000000001}", PLUGIN_SHORTCUTTYPE);
     int typeTextId = add(plugin, plugin->GetGuid(), PLUGIN_ACTIONTYPE);
-    const char* texts[] = {"hunter2 \xC3\xA4\xF0\x9F\x98\x80\nYours, Ann", "x"};  // 21 characters, then 1
-    for (const char* text : texts) {
-      int id = engine.AddAction({shortcutId, typeTextId});
-      xmlDocPtr doc;
-      std::string xml = std::string("<actiontype>") + text + "</actiontype>";
-      plugin->GetActionType()->Load(id, Parse(&doc, xml.c_str())->children);
-      xmlFreeDoc(doc);
-    }
+    xmlDocPtr doc;  // 21 characters
+    const char* xml = "<actiontype>hunter2 \xC3\xA4\xF0\x9F\x98\x80\nYours, Ann</actiontype>";
+    plugin->GetActionType()->Load(engine.AddAction({shortcutId, typeTextId}), Parse(&doc, xml)->children);
+    xmlFreeDoc(doc);
     std::string listed = plugin->GetActionType()->GetActionText(1);
     EXPECT_EQ(0u, listed.find("hunter2 "));
     engine.WriteDebugReport();
@@ -114,8 +110,7 @@ TEST(TypeTextReport, TheDebugReportShowsTheLengthOfATextNeverTheText) {
   std::string report = ReadWholeFile(dir.File("debug.txt"));
   EXPECT_NE(std::string::npos, report.find("Unknown Shortcut -> Text: 21 characters (#1):\r\n")) << report;
   EXPECT_NE(std::string::npos, report.find("\tAction plugin debug info:\r\n\t\tText: 21 characters\r\n")) << report;
-  EXPECT_NE(std::string::npos, report.find("Unknown Shortcut -> Text: 1 character (#2):\r\n")) << report;
-  for (const char* secret : {"hunter", "Ann", "x ("}) EXPECT_EQ(std::string::npos, report.find(secret)) << secret;
+  for (const char* secret : {"hunter", "Ann"}) EXPECT_EQ(std::string::npos, report.find(secret)) << secret;
 }
 
 }  // namespace

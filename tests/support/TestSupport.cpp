@@ -109,6 +109,14 @@ std::wstring Wide(const std::string& text) {
 CleanStartupFolder::CleanStartupFolder() { RemoveStartupShortcuts(ThisProgram()); }
 CleanStartupFolder::~CleanStartupFolder() { RemoveStartupShortcuts(ThisProgram()); }
 
+PathFirst::PathFirst(const std::string& folder) {
+  std::string old(32767, '\0');
+  old.resize(GetEnvironmentVariableA("PATH", &old[0], static_cast<DWORD>(old.size())));
+  m_old = old;
+  SetEnvironmentVariableA("PATH", (folder + ";" + m_old).c_str());
+}
+PathFirst::~PathFirst() { SetEnvironmentVariableA("PATH", m_old.c_str()); }
+
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -63,6 +63,16 @@ class CleanStartupFolder {
   ~CleanStartupFolder();
 };
 
+// A folder put first on the process's PATH; the old value comes back.
+class PathFirst {
+ public:
+  explicit PathFirst(const std::string& folder);
+  ~PathFirst();
+
+ private:
+  std::string m_old;
+};
+
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& contents);
