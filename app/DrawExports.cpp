@@ -2,13 +2,15 @@
 
 #include <string>
 
+#include "DllSearch.h"
+
 typedef HRESULT(WINAPI* DrawThemeParentBackgroundProc)(HWND, HDC, const RECT*);
 
 static HMODULE gTheme;
 static DrawThemeParentBackgroundProc gDrawThemeParentBackground;
 
 void BindTheme() {
-  gTheme = LoadLibraryA("uxtheme.dll");
+  gTheme = LoadSystemLibrary(L"uxtheme.dll");
   if (gTheme == nullptr) return;
   gDrawThemeParentBackground = reinterpret_cast<DrawThemeParentBackgroundProc>(
       reinterpret_cast<void*>(GetProcAddress(gTheme, "DrawThemeParentBackground")));

@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "PluginImageList.h"
 #include "StartupShortcut.h"
+#include "WidePath.h"
 #include "resource.h"
 
 static const LayoutMapEntry kSettingsLayout[] = {
@@ -207,13 +208,14 @@ void SettingsDlg::OnCheckBox(int id) {
 }
 
 void SettingsDlg::StartAtSignIn(bool start, const TambrelEngine& engine) {
-  std::string program = ThisProgram();
+  std::wstring program = ThisProgram();
   if (start) {
     // Started from the shortcut, the program finds its conf.xml and plugins in the folder
     // it runs in now.
     const std::string& config = engine.ConfigPath();
-    std::string folder = config.substr(0, config.find_last_of('\\'));
-    if (!CreateStartupShortcut(program, folder)) ReportError("Couldn't create the shortcut in the Startup folder!");
+    std::wstring folder;
+    if (!WideFromAnsi(config.substr(0, config.find_last_of('\\')), &folder) || !CreateStartupShortcut(program, folder))
+      ReportError("Couldn't create the shortcut in the Startup folder!");
   } else if (!RemoveStartupShortcuts(program)) {
     ReportError("Couldn't remove the shortcut from the Startup folder!");
   }

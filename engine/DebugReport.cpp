@@ -5,6 +5,7 @@
 #include "Engine.h"
 #include "StartupShortcut.h"
 #include "UniqueHandle.h"
+#include "WidePath.h"
 
 namespace {
 
@@ -48,9 +49,14 @@ void TambrelEngine::WriteDebugReport() {
           m_options.autoShow ? "" : "don't ");
   fprintf(f, "\tKeyboard hook: %s\n", m_options.hookActive ? "active" : "off");
   fputs("\tStart at sign-in: ", f);
-  std::vector<std::string> shortcuts = FindStartupShortcuts(ThisProgram());
+  std::vector<std::wstring> shortcuts = FindStartupShortcuts(ThisProgram());
   if (shortcuts.empty()) fputs("no", f);
-  for (size_t i = 0; i < shortcuts.size(); ++i) fprintf(f, "%s%s", i == 0 ? "shortcut " : ", ", shortcuts[i].c_str());
+  for (size_t i = 0; i < shortcuts.size(); ++i) {
+    // Shown, not opened: a character the code page lacks may stand as "?".
+    std::string shown;
+    if (!AnsiFromWide(shortcuts[i], &shown) && shown.empty()) shown = "?";
+    fprintf(f, "%s%s", i == 0 ? "shortcut " : ", ", shown.c_str());
+  }
   fputs("\n", f);
 
   fprintf(f, "\tRegistered keys:\n");

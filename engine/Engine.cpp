@@ -6,6 +6,7 @@
 #include <libxml/parser.h>
 
 #include "../config/ConfigFile.h"
+#include "DllSearch.h"
 #include "HookApi.h"
 #include "MainDialog.h"
 #include "Messages.h"
@@ -120,12 +121,13 @@ void TambrelEngine::DiscoverPlugins() {
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     // The full path: a bare name would let the loader take a same-named file from the
-    // program's or the system's folder instead of the one found here.
+    // program's or the system's folder instead of the one found here. What the library
+    // imports is found beside it, never through the current folder or PATH.
     std::string path = std::string(directory) + "\\" + found.cFileName;
     // Read the exports from the file first, so that a DLL that is no plugin library never
     // runs its entry point in our process.
     if (!FileExportsName(path.c_str(), "GetPluginsInfo")) continue;
-    HMODULE library = LoadLibraryA(path.c_str());
+    HMODULE library = LoadPluginLibrary(path.c_str());
     if (library == nullptr) continue;
     GetPluginsInfoProc getPluginsInfo =
         reinterpret_cast<GetPluginsInfoProc>(
@@ -212,6 +214,7 @@ void TambrelEngine::SetActive(bool active) {
 }
 
 void TambrelEngine::SetToggled(bool on) {
+  if (m_inertDepth > 0) return;  // KeyboardHook.cpp: such an event drives nothing
   m_toggled = on;
   if (m_mainDialog != nullptr) m_mainDialog->ShowToggled(on);
   for (PluginRecord& record : m_registry) {
@@ -289,6 +292,7 @@ bool TambrelEngine::GetAction(int actionId, ActionRecord* out) {
 }
 
 int TambrelEngine::ExecuteAction(int actionId) {
+  if (m_inertDepth > 0) return 0;
   if (m_hookDepth > 0) return QueueAction(actionId);  // KeyboardHook.cpp says why
   auto it = m_actions.find(actionId);
   if (it == m_actions.end()) return 0;

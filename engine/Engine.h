@@ -149,6 +149,7 @@ class TambrelEngine final : public Engine {
   LRESULT OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event);
   bool KeyFate(DWORD vk, WPARAM message, bool swallow);
   int QueueAction(int actionId);
+  void RunQueuedActions();
   int RunOutsideHook(int actionId);
   void OnRawKeyEvent(DWORD time);
   void OnWatchdogTimer();
@@ -168,6 +169,12 @@ class TambrelEngine final : public Engine {
   int m_rawUnseen = 0;       // raw key events newer than that, waiting for the watchdog timer
   DWORD m_rawUnseenTime = 0;  // the first of them
   int m_hookDepth = 0;       // > 0 while the hook procedure runs (it can nest)
+  int m_inertDepth = 0;      // > 0 while plugins are shown an event that drives nothing
+  // Bindings that ExecuteAction queued inside the hook, oldest first: a fixed ring, since the
+  // hook allocates nothing.
+  static const unsigned kActionQueueSize = 64;
+  int m_queuedActions[kActionQueueSize] = {};
+  unsigned m_queueFirst = 0, m_queueLength = 0;
   unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;
   std::string m_configPath;

@@ -6,7 +6,9 @@
 namespace {
 
 const char kEngineWindowClass[] = "TambrelEngine";
-const UINT kRunQueuedAction = WM_APP + 1;  // wParam: the action id
+// "Run what is queued": any program of the desktop can post it, so it carries nothing. The
+// bindings to run are only those the engine queued itself.
+const UINT kRunQueuedActions = WM_APP + 1;
 const UINT kShowMainWindow = WM_APP + 2;   // from another start of the program
 
 const USHORT kGenericDesktopPage = 0x01, kKeyboardUsage = 0x06;
@@ -14,20 +16,36 @@ const USHORT kGenericDesktopPage = 0x01, kKeyboardUsage = 0x06;
 }  // namespace
 
 int TambrelEngine::QueueAction(int actionId) {
-  if (m_window != nullptr &&
-      PostMessageA(m_window, kRunQueuedAction, static_cast<WPARAM>(actionId), 0))
-    return 0;
-  // Without a queue the action runs at once rather than not at all.
-  return RunOutsideHook(actionId);
+  // Without a window, or with the queue full, the action runs at once rather than not at all.
+  if (m_window == nullptr || m_queueLength == kActionQueueSize) return RunOutsideHook(actionId);
+  m_queuedActions[(m_queueFirst + m_queueLength++) % kActionQueueSize] = actionId;
+  // One message for what is queued until it runs; a message posted already takes this along.
+  if (m_queueLength == 1 && !PostMessageA(m_window, kRunQueuedActions, 0, 0)) {
+    m_queueLength = 0;
+    return RunOutsideHook(actionId);
+  }
+  return 0;
+}
+
+void TambrelEngine::RunQueuedActions() {
+  // Each is taken off before it runs: one that opens a modal loop lets the rest run there.
+  while (m_queueLength > 0) {
+    int actionId = m_queuedActions[m_queueFirst];
+    m_queueFirst = (m_queueFirst + 1) % kActionQueueSize;
+    --m_queueLength;
+    // ExecuteAction looks the binding up again: one removed meanwhile does nothing.
+    RunOutsideHook(actionId);
+  }
 }
 
 int TambrelEngine::RunOutsideHook(int actionId) {
   // A queued action can also be dispatched by a modal loop that a plugin opened inside the
   // hook; it runs there rather than being posted again and again.
-  int depth = m_hookDepth;
-  m_hookDepth = 0;
+  int depth = m_hookDepth, inert = m_inertDepth;
+  m_hookDepth = m_inertDepth = 0;
   int result = ExecuteAction(actionId);
   m_hookDepth = depth;
+  m_inertDepth = inert;
   return result;
 }
 
@@ -42,9 +60,8 @@ LRESULT CALLBACK TambrelEngine::WindowProc(HWND window, UINT message, WPARAM wPa
       reinterpret_cast<TambrelEngine*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (engine == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
-    case kRunQueuedAction:
-      // ExecuteAction looks the binding up again: one removed meanwhile does nothing.
-      engine->RunOutsideHook(static_cast<int>(wParam));
+    case kRunQueuedActions:
+      engine->RunQueuedActions();
       return 0;
     case kShowMainWindow:
       engine->ShowDialog(0, true);
@@ -84,8 +101,9 @@ void TambrelEngine::DestroyEngineWindow() {
     m_rawInput = false;
   }
   // Actions still queued go with the window: the engine is ending.
+  m_queueLength = 0;
   MSG dropped;
-  while (PeekMessageA(&dropped, m_window, kRunQueuedAction, kRunQueuedAction, PM_REMOVE)) {
+  while (PeekMessageA(&dropped, m_window, kRunQueuedActions, kRunQueuedActions, PM_REMOVE)) {
   }
   DestroyWindow(m_window);
   m_window = nullptr;

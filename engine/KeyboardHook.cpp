@@ -52,19 +52,25 @@ LRESULT TambrelEngine::OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM 
   if (code != HC_ACTION) return CallNextHookEx(hook, code, message, event);
   KBDLLHOOKSTRUCT* key = reinterpret_cast<KBDLLHOOKSTRUCT*>(event);
   m_lastHookTime = key->time;  // for the watchdog
+  // Our own typing and a sandboxed program's keys: plugins see them to track held keys, and
+  // they go on untouched (the contract header says why).
+  bool inert = IsInertKeyEvent(key);
   bool swallow = false;
   if (m_active) {
     ++m_hookDepth;
+    if (inert) ++m_inertDepth;
     // Every plugin sees the event, also after one has asked to swallow it.
     for (PluginRecord& record : m_registry) {
       if (!record.active || !record.plugin->WantsKeyEvents()) continue;
       if (record.plugin->OnKeyEvent(key, static_cast<UINT>(message))) swallow = true;
     }
+    if (inert) --m_inertDepth;
     --m_hookDepth;
     // Read after the plugins: the toggle key switches it on the very event.
     if (m_toggled) swallow = true;
   }
-  if (KeyFate(key->vkCode, message, swallow)) return 1;
+  // The fate is kept for an inert event too: its key-down passed, and its key-up ends the press.
+  if (KeyFate(key->vkCode, message, swallow && !inert) && !inert) return 1;
   return CallNextHookEx(hook, code, message, event);
 }
 

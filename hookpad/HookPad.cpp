@@ -22,6 +22,25 @@ static HeapHeader* ValidHeap(HHOOKHEAP heap) {
 
 static BYTE* Thunk(HeapHeader* header, DWORD slot) { return header->thunks + slot * kThunkSize; }
 
+// The page is never writable and executable at once: it is read-execute while thunks can run,
+// and read-write only while AllocHook and FreeHook write it. A thunk called meanwhile would
+// fault, so hooks are installed and removed on the thread their thunks run on (a low-level
+// hook runs only while that thread waits for messages). Back to read-execute, the processor
+// is told that the code changed.
+static DWORD PageSize(const HeapHeader* header) { return header->dataSize + sizeof(HeapHeader); }
+
+static bool MakeWritable(HeapHeader* header) {
+  DWORD old;
+  return VirtualProtect(header, PageSize(header), PAGE_READWRITE, &old) != FALSE;
+}
+
+static bool MakeExecutable(HeapHeader* header) {
+  DWORD old;
+  if (!VirtualProtect(header, PageSize(header), PAGE_EXECUTE_READ, &old)) return false;
+  FlushInstructionCache(GetCurrentProcess(), header, PageSize(header));
+  return true;
+}
+
 static void WriteThunk(BYTE* thunk, HookThunkProc proc, void* context) {
 #if defined(__i386__)
   WORD codeSelector;
@@ -55,10 +74,7 @@ static void WriteThunk(BYTE* thunk, HookThunkProc proc, void* context) {
 #endif
 }
 
-static void WriteThunkHook(BYTE* thunk, HHOOK hook) {
-  memcpy(thunk + kThunkHookOffset, &hook, sizeof hook);
-  FlushInstructionCache(GetCurrentProcess(), thunk, kThunkSize);
-}
+static void WriteThunkHook(BYTE* thunk, HHOOK hook) { memcpy(thunk + kThunkHookOffset, &hook, sizeof hook); }
 
 static HHOOK ThunkHook(const BYTE* thunk) {
   HHOOK hook;
@@ -69,8 +85,7 @@ static HHOOK ThunkHook(const BYTE* thunk) {
 extern "C" HHOOKHEAP __stdcall AllocHookHeap(void) {
   SYSTEM_INFO info;
   GetSystemInfo(&info);
-  BYTE* page = static_cast<BYTE*>(
-      VirtualAlloc(nullptr, info.dwPageSize, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+  BYTE* page = static_cast<BYTE*>(VirtualAlloc(nullptr, info.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
   if (page == nullptr) return nullptr;
   MEMORY_BASIC_INFORMATION region;
   VirtualQuery(page, &region, sizeof region);
@@ -85,6 +100,10 @@ extern "C" HHOOKHEAP __stdcall AllocHookHeap(void) {
   header->inUse = header->data;
   memset(header->data, 0, header->dataSize);
   header->guard2 = kGuard2;  // last: the heap is valid from here on
+  if (!MakeExecutable(header)) {
+    VirtualFree(page, 0, MEM_RELEASE);
+    return nullptr;
+  }
   return reinterpret_cast<HHOOKHEAP>(page);
 }
 
@@ -97,15 +116,27 @@ extern "C" DWORD __stdcall AllocHook(HHOOKHEAP heap, int hookType, HookThunkProc
   if (slot == header->slotCount) return HOOKPAD_NO_SLOT;
 
   BYTE* thunk = Thunk(header, slot);
+  if (!MakeWritable(header)) return HOOKPAD_NO_SLOT;
   WriteThunk(thunk, proc, context);
-  // Write the hook word and flush before installing: a low-level hook is called on this
-  // thread only while it waits for messages, so the real handle is in place in time.
   WriteThunkHook(thunk, nullptr);
+  if (!MakeExecutable(header)) return HOOKPAD_NO_SLOT;  // no thunk of it can run: nothing to install
+  // A low-level hook is called on this thread only while it waits for messages, so the real
+  // handle is in place before the first call.
   HHOOK hook = SetWindowsHookExA(hookType, reinterpret_cast<HOOKPROC>(thunk),
                                  module != nullptr ? module : gModule, threadId);
-  WriteThunkHook(thunk, hook);
   if (hook == nullptr) return HOOKPAD_NO_SLOT;
+  if (!MakeWritable(header)) {
+    UnhookWindowsHookEx(hook);
+    return HOOKPAD_NO_SLOT;
+  }
+  WriteThunkHook(thunk, hook);
   header->inUse[slot] = 1;
+  if (!MakeExecutable(header)) {
+    // The page is left writable: its thunks cannot run, so the hook goes again.
+    UnhookWindowsHookEx(hook);
+    header->inUse[slot] = 0;
+    return HOOKPAD_NO_SLOT;
+  }
   return slot;
 }
 
@@ -115,7 +146,11 @@ extern "C" BOOLEAN __stdcall FreeHook(HHOOKHEAP heap, DWORD slot) {
   if (slot >= header->slotCount || !header->inUse[slot]) return FALSE;
   // A refused unhook keeps the slot in use: the system may still call its thunk.
   if (!UnhookWindowsHookEx(ThunkHook(Thunk(header, slot)))) return FALSE;
-  header->inUse[slot] = 0;
+  // The hook is gone either way; a page that stays read-only only keeps the slot taken.
+  if (MakeWritable(header)) {
+    header->inUse[slot] = 0;
+    MakeExecutable(header);
+  }
   return TRUE;
 }
 

@@ -25,7 +25,10 @@
 //  5. start-up: SetEnabled(active flag && engine active);
 //  6. running: WantsKeyEvents/OnKeyEvent from the keyboard hook, PreTranslateMessage for
 //     every queued message, page and list operations from the dialogs, OnToggle,
-//     GetDebugInfo;
+//     GetDebugInfo. A debug report asks every plugin GetDebugInfo(false, false, 0) before
+//     any other text and GetDebugInfo(true, ...) last: every text given in between
+//     (GetShortcutText and GetActionText too) is written to debug.txt, so a plugin keeps
+//     what must not be on disk out of them then;
 //  7. saving: SaveSettings and Save of the role interfaces per binding;
 //  8. shut-down: Release, once, after the configuration is written; then the library is
 //     unloaded. A plugin rejected by CheckVersion is never released by the engine.
@@ -44,6 +47,17 @@
 // PreTranslateMessage sees each message as the host took it from the queue: a Unicode
 // window's through the W functions (character messages in UTF-16), any other window's
 // through the A functions.
+//
+// Key events that drive nothing. Keyboard input that a plugin library sends itself carries
+// TAMBREL_OWN_INPUT in its dwExtraInfo; input that a process of a lower integrity level
+// injected carries LLKHF_LOWER_IL_INJECTED. The hook passes such an event on whatever
+// OnKeyEvent answers and whether or not the toggle state is on, and a plugin that is shown
+// one (IsInertKeyEvent) only keeps track of what it tracks (the modifiers held): it never
+// toggles, fires a binding, acts on a hot key or takes the key as a setting. Otherwise a
+// macro that types its own shortcut runs for ever, and a sandboxed program could start
+// programs at the user's level. The engine refuses SetToggled and ExecuteAction while a
+// plugin is shown such an event. Keys that other programs of the user's level inject are
+// keys like any other.
 #ifndef TAMBREL_PLUGIN_H
 #define TAMBREL_PLUGIN_H
 
@@ -174,6 +188,12 @@ class Engine {
   virtual KeyInfo* GetKeyByName(KeyInfo* out, const char* name) = 0;
   virtual void Quit() = 0;
 };
+
+#define TAMBREL_OWN_INPUT 0x54414D42
+
+inline bool IsInertKeyEvent(const KBDLLHOOKSTRUCT* key) {
+  return key->dwExtraInfo == TAMBREL_OWN_INPUT || (key->flags & LLKHF_LOWER_IL_INJECTED) != 0;
+}
 
 typedef unsigned(__stdcall* GetPluginsInfoProc)(Plugin*** plugins);
 typedef int(__stdcall* GetShadowingActionProc)(int actionId);

@@ -122,10 +122,12 @@ bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
   // Every modifier event counts, sent by programs too: they change what the system holds.
   if (unsigned bit = SidedBit(vk)) m_heldModifiers = down ? m_heldModifiers | bit : m_heldModifiers & ~bit;
-  if (m_pageOpen && TheComboPage().Capturing()) return Capture(key, message);
   // This library's own typing and mask keys never fire: a macro that presses its own
-  // combination would run again and again. Other programs' input does (on-screen keyboards).
-  if (!m_enabled || key->dwExtraInfo == kOwnInputMark) return false;
+  // combination would run again and again. Neither does a sandboxed program's input; other
+  // programs' input does (on-screen keyboards).
+  if (IsInertKeyEvent(key)) return false;
+  if (m_pageOpen && TheComboPage().Capturing()) return Capture(key, message);
+  if (!m_enabled) return false;
   if (!down) {
     if (vk == m_heldKey) m_heldKey = 0;
     // Alt or Win pressed and released with no other key between opens the menu bar or the

@@ -53,6 +53,9 @@ class BuiltInPlugin : public Plugin {
  protected:
   // The plugin's lines for the debug report; "\t\tNo additional information\n" by default.
   virtual void AppendDebugInfo(std::string& text, bool forAction, int actionId);
+  // A debug report is being written: from the first debug text asked until its release,
+  // every text the plugin gives goes into debug.txt.
+  bool DebugReportOpen() const { return m_debugText != nullptr; }
 
   bool m_enabled = false;
   Engine* m_engine = nullptr;

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "TambrelPlugin.h"
+
 // The modifier keys, each side on its own; a held set is a bit per entry.
 extern const WORD kSidedModifiers[8];  // LCtrl RCtrl LAlt RAlt LShift RShift LWin RWin
 
@@ -21,7 +23,7 @@ std::vector<INPUT> WithModifiersReleased(const std::vector<INPUT>& input, unsign
 
 // What the library's own keyboard input carries in its extra information, so that the
 // keyboard hook knows it: a key combination that a macro presses must not run it again.
-const ULONG_PTR kOwnInputMark = 0x54414D42;
+const ULONG_PTR kOwnInputMark = TAMBREL_OWN_INPUT;
 
 // A keyboard input record for one key, marked as the library's own.
 INPUT KeyInput(WORD vk, bool release);

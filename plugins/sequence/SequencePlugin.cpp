@@ -25,7 +25,7 @@ SequencePlugin::~SequencePlugin() {
 // Runs inside the keyboard hook: no allocation, and the matcher's cost does not depend on
 // the number of bindings.
 bool SequencePlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
-  if (!m_toggled || !m_enabled || message != WM_KEYUP) return false;
+  if (!m_toggled || !m_enabled || message != WM_KEYUP || IsInertKeyEvent(key)) return false;
   char c = KeyCharacter(key->vkCode);
   if (c == 0) return false;
   if (m_typedLength == kMaxTyped) {

@@ -242,6 +242,7 @@ bool TrayPlugin::WantsKeyEvents() {
 }
 
 bool TrayPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
+  if (IsInertKeyEvent(key)) return false;  // neither a hot key nor a new one for the page
   // F10 (the default settings key) alone arrives as a system key: its release is WM_SYSKEYUP.
   if (m_enabled && m_toggled && (message == WM_KEYUP || message == WM_SYSKEYUP)) {
     static const int kOrder[KEY_COUNT] = {KEY_MAIN, KEY_ABOUT, KEY_SETTINGS, KEY_QUIT};

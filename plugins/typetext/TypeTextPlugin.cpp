@@ -24,6 +24,15 @@ size_t LineBreakLength(const std::wstring& text, size_t i) {
 
 std::wstring FirstLine(const std::wstring& text) { return text.substr(0, text.find_first_of(L"\r\n")); }
 
+// What the debug report shows of a text: people keep passwords and signatures here, and
+// debug.txt is a file anyone may be sent.
+std::string LengthText(const std::string& utf8) {
+  size_t characters = 0;
+  for (unsigned char c : utf8)
+    if ((c & 0xC0) != 0x80) ++characters;  // each character has one byte that does not continue one
+  return "Text: " + std::to_string(characters) + (characters == 1 ? " character" : " characters");
+}
+
 class TypeTextPage : public SettingsPage {
  public:
   TypeTextPage() : SettingsPage(IDD_TYPETEXT_PAGE, PLUGIN_ACTIONTYPE, kLayout) {}
@@ -179,15 +188,7 @@ void TypeTextPlugin::AppendDebugInfo(std::string& text, bool forAction, int acti
     text += "\t\tNo additional information\n";
     return;
   }
-  const std::string* typed = Find(actionId);
-  if (typed == nullptr) return;
-  std::wstring wide = Utf8ToUtf16(*typed);
-  for (size_t i = 0;;) {
-    size_t end = wide.find_first_of(L"\r\n", i);
-    text += "\t\t" + DisplayText(wide.substr(i, end - i)) + "\n";
-    if (end == std::wstring::npos) break;
-    i = end + LineBreakLength(wide, end);
-  }
+  if (const std::string* typed = Find(actionId)) text += "\t\t" + LengthText(*typed) + "\n";
 }
 
 std::string TypeTextPlugin::ReadPage() {
@@ -213,7 +214,9 @@ void TypeTextPlugin::WritePage(const std::string& text) {
 
 void TypeTextPlugin::ClearPage() { SetWindowTextW(m_page.Item(IDC_TYPETEXT_TEXT), L""); }
 
-std::string TypeTextPlugin::Describe(const std::string& text) { return DisplayText(FirstLine(Utf8ToUtf16(text))); }
+std::string TypeTextPlugin::Describe(const std::string& text) {
+  return DebugReportOpen() ? LengthText(text) : DisplayText(FirstLine(Utf8ToUtf16(text)));
+}
 
 int TypeTextPlugin::Run(const std::string& text) {
   // One call: nothing the user types can land inside the text. Whether the system let the

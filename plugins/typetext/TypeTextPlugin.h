@@ -36,7 +36,7 @@ class TypeTextPlugin : public ActionPlugin<std::string> {  // the texts in UTF-8
   void WritePage(const std::string& text) override;
   void ClearPage() override;
   int Run(const std::string& text) override;
-  std::string Describe(const std::string& text) override;  // the first line
+  std::string Describe(const std::string& text) override;  // the first line; in a debug report, the length
 };
 
 #endif

@@ -72,13 +72,15 @@ build_libxml2() {
   log "building libxml2 for $arch"
   local b="$DEPS/$arch/libxml2-build"
   rm -rf "$b"; mkdir -p "$DEPS/$arch"
-  # Threads stay on (threads.c does not build without them); -static links winpthread and
-  # libgcc in, so the DLL imports only what Windows has.
+  # Threads stay on (threads.c does not build without them); -static links winpthread,
+  # libgcc and libssp in, so the DLL imports only what Windows has. Hardened as our own files
+  # are (cmake/Tambrel.cmake).
   cmake -S "$srcdir" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/$arch-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON \
+    -DCMAKE_C_FLAGS="-fstack-protector-strong -D_FORTIFY_SOURCE=2" \
     -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_ZLIB=OFF \
     -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_TESTS=OFF -DLIBXML2_WITH_PROGRAMS=OFF \
-    -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DCMAKE_SHARED_LINKER_FLAGS="-static -Wl,--no-insert-timestamp" \
+    -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DCMAKE_SHARED_LINKER_FLAGS="-static -Wl,--no-insert-timestamp -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat" \
     >"$b.log" 2>&1 && cmake --build "$b" -j"$JOBS" >>"$b.log" 2>&1 && cmake --install "$b" >>"$b.log" 2>&1 \
     || { tail -30 "$b.log" >&2; die "libxml2 build failed ($arch)"; }
   rm -rf "$b"
@@ -221,11 +223,29 @@ check_imports() {
   return $bad
 }
 
+# check_hardening FOLDER: every program and DLL in FOLDER asks for ASLR and DEP in its PE
+# header (DYNAMIC_BASE and NX_COMPAT among its DllCharacteristics).
+check_hardening() {
+  local dir=$1 bad=0 f flag flags
+  for f in "$dir"/*.exe "$dir"/*.dll; do
+    [ -f "$f" ] || continue
+    flags=$(i686-w64-mingw32-objdump -p "$f" | sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p')
+    for flag in DYNAMIC_BASE NX_COMPAT; do
+      if ! grep -qw "$flag" <<<"$flags"; then
+        echo "$(basename "$dir"): $(basename "$f") lacks $flag in its PE header" >&2
+        bad=1
+      fi
+    done
+  done
+  return $bad
+}
+
 SHIPPED_FILES="hookpad.dll libxml2.dll migrator.exe tambrel.exe tambrelplug.dll"
 
 check_dist() {
   local dist="$BUILD/dist" bad=0
   check_imports "$dist" || bad=1
+  check_hardening "$dist" || bad=1
   local have; have=$(cd "$dist" && ls | sort | tr '\n' ' ' | sed 's/ $//')
   if [ "$have" != "$SHIPPED_FILES" ]; then echo "dist holds: $have; expected: $SHIPPED_FILES" >&2; bad=1; fi
   [ $bad = 0 ] && log "build/dist: $(cd "$dist" && stat -c '%n %s' * | tr '\n' ';')"

@@ -217,6 +217,25 @@ TEST_F(RealProgram, MacroTypesItsTextAndLeavesNoModifierDown) {
   EXPECT_EQ(0u, WaitForExit(15000));
 }
 
+// A macro that presses the Tambrel key and types its own shortcut: its keys are Tambrel's
+// own, so they reach the window once, toggle nothing and fire nothing, and Tambrel still
+// answers the user.
+TEST_F(RealProgram, AMacroTypingPauseAndItsOwnShortcutTypesItOnce) {
+  std::string why;
+  if (!Start(Binding("LQ", kMacroGuid, "{PAUSE}lq"), 60000, &why)) GTEST_SKIP() << why;
+  Type("Pause l q");
+  PumpUntil([&] { return Seen("char q"); }, kTimeoutMs);
+  PumpFor(1500);  // time enough to run again, as it did
+  std::vector<std::string> chars;
+  for (const std::string& key : gKeys)
+    if (key.compare(0, 4, "char") == 0) chars.push_back(key);
+  EXPECT_EQ((std::vector<std::string>{"char l", "char q"}), chars);
+  EXPECT_EQ(1, std::count(gKeys.begin(), gKeys.end(), "100 13"));  // the macro's Pause, passed on
+  EXPECT_FALSE(Visible("TambrelNotify", nullptr));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
 TEST_F(RealProgram, TypeTextTypesEveryCharacterAsWrittenWhateverTheLayout) {
   // Capitals, an accent, symbols, a Cyrillic word, a line break and a character beyond the
   // BMP, in UTF-8 as conf.xml holds them.

@@ -229,35 +229,35 @@ TEST_F(SettingsDlgTest, StartBoxMakesAndRemovesTheStartupShortcutAndShowsWhatThe
   EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
   ClickBox(IDC_SETTINGS_STARTUP);
   EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
-  std::string target, working;
+  std::wstring target, working;
   ASSERT_TRUE(ReadShortcut(StartupShortcutPath(), &target, &working));
   EXPECT_EQ(target, ThisProgram());
-  EXPECT_EQ(working, dir.Path());  // where conf.xml is
+  EXPECT_EQ(working, Wide(dir.Path()));  // where conf.xml is
 
   ClickBox(IDC_SETTINGS_STARTUP);
   EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
-  EXPECT_FALSE(FileExists(StartupShortcutPath()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(StartupShortcutPath().c_str()));
   EXPECT_TRUE(boxes.Texts().empty());
 
   // A shortcut that cannot be written is reported, and the box stays as the folder is.
-  ASSERT_TRUE(CreateDirectoryA(StartupShortcutPath().c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(StartupShortcutPath().c_str(), nullptr));
   ClickBox(IDC_SETTINGS_STARTUP);
-  RemoveDirectoryA(StartupShortcutPath().c_str());
+  RemoveDirectoryW(StartupShortcutPath().c_str());
   EXPECT_FALSE(Checked(IDC_SETTINGS_STARTUP));
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Couldn't create the shortcut in the Startup folder!"});
 
   // The user's own shortcut to this program shows at the next refresh, and goes with the box
   // as ours does; one to another program stays.
-  const std::string ours = StartupShortcutPath(), folder = ours.substr(0, ours.find_last_of('\\'));
-  ASSERT_TRUE(CreateStartupShortcut("C:\\windows\\notepad.exe", "C:\\"));
-  ASSERT_TRUE(MoveFileA(ours.c_str(), (folder + "\\Other.lnk").c_str()));
-  ASSERT_TRUE(CreateStartupShortcut(ThisProgram(), "C:\\"));
-  ASSERT_TRUE(MoveFileA(ours.c_str(), (folder + "\\Mine.lnk").c_str()));
+  const std::wstring ours = StartupShortcutPath(), folder = ours.substr(0, ours.find_last_of(L'\\'));
+  ASSERT_TRUE(CreateStartupShortcut(L"C:\\windows\\notepad.exe", L"C:\\"));
+  ASSERT_TRUE(MoveFileW(ours.c_str(), (folder + L"\\Other.lnk").c_str()));
+  ASSERT_TRUE(CreateStartupShortcut(ThisProgram(), L"C:\\"));
+  ASSERT_TRUE(MoveFileW(ours.c_str(), (folder + L"\\Mine.lnk").c_str()));
   dialog->RefreshSettings(false);
   EXPECT_TRUE(Checked(IDC_SETTINGS_STARTUP));
   ClickBox(IDC_SETTINGS_STARTUP);
-  EXPECT_FALSE(FileExists(folder + "\\Mine.lnk"));
-  EXPECT_TRUE(DeleteFileA((folder + "\\Other.lnk").c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder + L"\\Mine.lnk").c_str()));
+  EXPECT_TRUE(DeleteFileW((folder + L"\\Other.lnk").c_str()));
 }
 
 TEST_F(SettingsDlgTest, ResizingStretchesTheGroupAndTheOverlayAndThePageFillsIt) {

@@ -87,6 +87,34 @@ TEST(Discovery, LibraryWithoutGetPluginsInfoNeverRuns) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// What a plugin library imports loads from beside it, and never through PATH, where a DLL
+// of the same name could be planted.
+TEST(Discovery, APluginsOwnDependencyLoadsFromBesideItAndNeverThroughPath) {
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  const std::string dependency = ProgramFolder() + "\\plugdep\\plugdep.dll";
+  TempWorkDir onPath;
+  ASSERT_TRUE(CopyFileA(dependency.c_str(), onPath.File("plugdep.dll").c_str(), FALSE));
+  PathFirst path(onPath.Path());
+  {
+    TempWorkDir dir({"cplugin_dependent.dll"});
+    TambrelEngine engine;
+    EXPECT_EQ(0, engine.Registry().Count());
+    EXPECT_EQ(nullptr, GetModuleHandleA("plugdep.dll"));
+  }
+  {
+    TempWorkDir dir({"cplugin_dependent.dll"});
+    ASSERT_TRUE(CopyFileA(dependency.c_str(), dir.File("plugdep.dll").c_str(), FALSE));
+    TambrelEngine engine;
+    ASSERT_EQ(1, engine.Registry().Count());
+    EXPECT_STREQ("C Dependent", engine.FindPlugin(1)->name);
+    char loaded[MAX_PATH] = "";
+    GetModuleFileNameA(GetModuleHandleA("plugdep.dll"), loaded, sizeof loaded);
+    EXPECT_EQ(0, lstrcmpiA(dir.File("plugdep.dll").c_str(), loaded)) << loaded;
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST(Discovery, NoLibraryAtAllIsReportedWithTheSystemText) {
   TempWorkDir dir;
   CapturedBoxes boxes;

@@ -42,12 +42,13 @@ std::string Event(UINT message, DWORD vk) {
   return text;
 }
 
-LRESULT Send(UINT message, DWORD vk, int code = HC_ACTION) {
+LRESULT Send(UINT message, DWORD vk, int code = HC_ACTION, DWORD flags = 0, ULONG_PTR extraInfo = 0) {
   KBDLLHOOKSTRUCT key = {};
   key.vkCode = vk;
   key.scanCode = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-  key.flags = IsUp(message) ? LLKHF_UP : 0;
+  key.flags = flags | (IsUp(message) ? LLKHF_UP : 0);
   key.time = GetTickCount();
+  key.dwExtraInfo = extraInfo;
   return CapturedHook::proc(CapturedHook::context, nullptr, code, message,
                             reinterpret_cast<LPARAM>(&key));
 }
@@ -314,6 +315,48 @@ TEST_F(KeyboardHook, ExecuteActionInsideTheHookRunsAfterItInOrder) {
   EXPECT_TRUE(log.empty());  // each ran once
 }
 
+// Tambrel's own typing and a sandboxed program's keys reach every plugin, go on untouched
+// whatever the plugins ask and the toggle state, and can neither toggle nor run a binding.
+// Keys injected at the user's own level count as typed.
+TEST_F(KeyboardHook, OwnAndLowIntegrityKeysPassAndDriveNothing) {
+  int id = engine.AddAction({0, 3});
+  a.swallows = [](DWORD, UINT) { return true; };
+  a.onKey = [&](DWORD vk, UINT message) {
+    if (vk != 'T' || message != WM_KEYUP) return;
+    engine.SetToggled(!engine.IsToggled());
+    engine.ExecuteAction(id);
+  };
+  const struct {
+    const char* what;
+    DWORD flags;
+    ULONG_PTR extraInfo;
+    bool drives;
+  } kSources[] = {
+      {"own input", LLKHF_INJECTED, TAMBREL_OWN_INPUT, false},
+      {"lower integrity", LLKHF_INJECTED | LLKHF_LOWER_IL_INJECTED, 0, false},
+      {"another program's input", LLKHF_INJECTED, 0x1234, true},
+  };
+  for (const auto& source : kSources) {
+    SCOPED_TRACE(source.what);
+    for (bool toggled : {false, true}) {
+      engine.SetToggled(toggled);
+      log.clear();
+      LRESULT expected = source.drives ? kSwallowed : kPassed;
+      EXPECT_EQ(expected, Send(WM_KEYDOWN, 'T', HC_ACTION, source.flags, source.extraInfo));
+      EXPECT_EQ(expected, Send(WM_KEYUP, 'T', HC_ACTION, source.flags | LLKHF_UP, source.extraInfo));
+      EXPECT_EQ(std::vector<std::string>({"A down 54", "B down 54", "A up 54", "B up 54"}), log);
+      EXPECT_EQ(source.drives ? !toggled : toggled, engine.IsToggled());
+      PumpMessages();
+      EXPECT_EQ(source.drives ? 5u : 4u, log.size());  // "Execute 1" after the hook
+    }
+  }
+  // Their key-downs count as passed: the user's release of a key that a macro pressed
+  // reaches the program too.
+  engine.SetToggled(true);
+  EXPECT_EQ(kPassed, Send(WM_KEYDOWN, VK_LSHIFT, HC_ACTION, LLKHF_INJECTED, TAMBREL_OWN_INPUT));
+  EXPECT_EQ(kPassed, Send(WM_KEYUP, VK_LSHIFT));
+}
+
 // The engine's window in this process; other test programs running at the same time have
 // theirs among the message-only windows too.
 HWND OwnEngineWindow() {
@@ -324,6 +367,23 @@ HWND OwnEngineWindow() {
     if (pid == GetCurrentProcessId()) return window;
   }
   return nullptr;
+}
+
+// Any program can post to the engine's window: the message names no binding, and only what
+// the engine queued itself runs.
+TEST_F(KeyboardHook, APostedMessageRunsOnlyWhatTheEngineQueued) {
+  int id = engine.AddAction({0, 3});
+  HWND window = OwnEngineWindow();
+  ASSERT_NE(nullptr, window);
+  for (WPARAM wParam : {WPARAM(0), WPARAM(id), WPARAM(id + 1)}) PostMessageA(window, WM_APP + 1, wParam, id);
+  PumpMessages();
+  EXPECT_TRUE(log.empty()) << log.front();
+
+  a.onKey = [&](DWORD, UINT) { engine.ExecuteAction(id); };
+  Send(WM_KEYDOWN, 'E');
+  SendMessageA(window, WM_APP + 1, 0, 0);  // a stranger's message first: it runs the queue
+  PumpMessages();
+  EXPECT_EQ(std::vector<std::string>({"A down 45", "B down 45", "Execute 1"}), log);
 }
 
 TEST(KeyboardHookQueue, WindowLivesWithTheEngineAndTakesQueuedActionsAlong) {

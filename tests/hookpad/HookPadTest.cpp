@@ -15,6 +15,26 @@ struct HeapGuard {
   HeapHeader* Header() { return reinterpret_cast<HeapHeader*>(heap); }
 };
 
+// The tests' own writes into the page, which hookpad keeps read-execute.
+class WritablePage {
+ public:
+  explicit WritablePage(void* page) : m_page(page) { VirtualProtect(m_page, 1, PAGE_READWRITE, &m_old); }
+  ~WritablePage() {
+    DWORD unused;
+    VirtualProtect(m_page, 1, m_old, &unused);
+  }
+
+ private:
+  void* m_page;
+  DWORD m_old = 0;
+};
+
+DWORD Protection(const void* address) {
+  MEMORY_BASIC_INFORMATION region = {};
+  VirtualQuery(address, &region, sizeof region);
+  return region.Protect;
+}
+
 // A cheap hook for filling slots: a message filter hook on this thread only.
 DWORD AllocThreadHook(HHOOKHEAP heap, HookThunkProc proc, void* context) {
   return AllocHook(heap, WH_MSGFILTER, proc, context, nullptr, GetCurrentThreadId());
@@ -65,9 +85,31 @@ TEST(HookPad, FreshHeapLayout) {
     EXPECT_EQ(184u, header->slotCount);
   }
 #endif
+  EXPECT_EQ(DWORD(PAGE_EXECUTE_READ), Protection(header));
+}
+
+// Never writable and executable at once: read-execute whenever a thunk can run, and no page
+// of the process is both while hooks are installed.
+TEST(HookPad, ThePageIsNeverWritableAndExecutable) {
+  HeapGuard guard;
+  Seen seen;
+  DWORD slot = AllocThreadHook(guard.heap, Record, &seen);
+  EXPECT_TRUE(FreeHook(guard.heap, slot));
+  EXPECT_EQ(DWORD(PAGE_EXECUTE_READ), Protection(guard.heap));
+  EXPECT_EQ(0, guard.Header()->inUse[slot]);
+  EXPECT_EQ(slot, AllocThreadHook(guard.heap, Record, &seen));  // written again, and it runs
+  EXPECT_EQ(DWORD(PAGE_EXECUTE_READ), Protection(guard.heap));
+  EXPECT_EQ(0x5A5A, reinterpret_cast<HOOKPROC>(guard.Header()->thunks + slot * kThunkSize)(1, 2, 3));
+
   MEMORY_BASIC_INFORMATION region;
-  VirtualQuery(header, &region, sizeof region);
-  EXPECT_EQ(DWORD(PAGE_EXECUTE_READWRITE), region.Protect);
+  for (const BYTE* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;) {
+    const DWORD kWritableCode = PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (region.State == MEM_COMMIT && (region.Protect & kWritableCode) != 0)
+      ADD_FAILURE() << "writable code at " << region.BaseAddress << ", protection " << region.Protect;
+    const BYTE* next = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
 }
 
 TEST(HookPad, SlotsLowestFreeFirstUntilFull) {
@@ -97,6 +139,7 @@ TEST(HookPad, InvalidHeapsAreRefused) {
 
   HeapGuard guard;
   HeapHeader* header = guard.Header();
+  WritablePage writable(header);
   header->guard2 = 0;
   EXPECT_EQ(HOOKPAD_NO_SLOT, AllocThreadHook(guard.heap, Record, &seen));
   EXPECT_FALSE(FreeHook(guard.heap, 0));
@@ -169,7 +212,10 @@ TEST(HookPad, PageOutlivesAHookThatCannotBeRemoved) {
   DWORD broken = AllocThreadHook(heap, Record, &seen);
   HHOOK real = SlotHook(header, broken);
   HHOOK bogus = reinterpret_cast<HHOOK>(static_cast<uintptr_t>(0x0BAD0000));
-  memcpy(header->thunks + broken * kThunkSize + kThunkHookOffset, &bogus, sizeof bogus);
+  {
+    WritablePage writable(header);
+    memcpy(header->thunks + broken * kThunkSize + kThunkHookOffset, &bogus, sizeof bogus);
+  }
   EXPECT_FALSE(FreeHook(heap, broken));  // refused: stays in use
   EXPECT_EQ(1, header->inUse[broken]);
   FreeHookHeap(heap);

@@ -191,6 +191,23 @@ TEST_F(TrayPluginTest, HotKeysActOnReleaseWhileToggledAndEnabled) {
   EXPECT_TRUE(engine.Take().empty());
 }
 
+// Tambrel's own Escape and a sandboxed program's quit nothing; another program's does.
+TEST_F(TrayPluginTest, OwnAndLowIntegrityKeysAreNoHotKeys) {
+  plugin->SetEnabled(true);
+  plugin->OnToggle(true);
+  engine.Take();
+  KBDLLHOOKSTRUCT key = KeyRecord(VK_ESCAPE);
+  for (DWORD flags : {DWORD{LLKHF_INJECTED | LLKHF_LOWER_IL_INJECTED}, DWORD{LLKHF_INJECTED}}) {
+    key.flags = flags | LLKHF_UP;
+    key.dwExtraInfo = flags & LLKHF_LOWER_IL_INJECTED ? 0 : TAMBREL_OWN_INPUT;
+    EXPECT_FALSE(plugin->OnKeyEvent(&key, WM_KEYUP));
+  }
+  key.dwExtraInfo = 0;
+  EXPECT_TRUE(plugin->OnKeyEvent(&key, WM_KEYUP));
+  PumpMessages();
+  EXPECT_EQ((Calls{"SetToggled(0)", "Quit"}), engine.Take());
+}
+
 xmlNode* Parse(xmlDocPtr* doc, const char* xml) {
   *doc = xmlReadMemory(xml, static_cast<int>(strlen(xml)), "t.xml", nullptr, 0);
   return xmlDocGetRootElement(*doc);

@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
 
 #include "Messages.h"
 #include "StartupShortcut.h"
+#include "WidePath.h"
 
 std::string ProgramFolder() {
   char path[MAX_PATH];
@@ -77,18 +79,19 @@ std::vector<std::string> CapturedBoxes::Texts() const {
 }
 void CapturedBoxes::Clear() { gBoxes.clear(); }
 
-bool ReadShortcut(const std::string& path, std::string* target, std::string* workingFolder) {
+bool ReadShortcut(const std::wstring& path, std::wstring* target, std::wstring* workingFolder) {
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkA* link = nullptr;
+  IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
-  WCHAR wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-  char program[MAX_PATH] = "", folder[MAX_PATH] = "";
-  bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  wchar_t program[MAX_PATH] = L"", folder[MAX_PATH] = L"";
+  // The target from its item list: Wine's GetPath gives it in the code page.
+  PIDLIST_ABSOLUTE items = nullptr;
+  bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                          reinterpret_cast<void**>(&link))) &&
               SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-              SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(program, MAX_PATH, nullptr, 0)) &&
-              SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+              SUCCEEDED(file->Load(path.c_str(), STGM_READ)) && link->GetIDList(&items) == S_OK &&
+              SHGetPathFromIDListW(items, program) && SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+  CoTaskMemFree(items);
   *target = program;
   *workingFolder = folder;
   if (file != nullptr) file->Release();
@@ -97,8 +100,22 @@ bool ReadShortcut(const std::string& path, std::string* target, std::string* wor
   return read;
 }
 
+std::wstring Wide(const std::string& text) {
+  std::wstring wide;
+  EXPECT_TRUE(WideFromAnsi(text, &wide)) << text;
+  return wide;
+}
+
 CleanStartupFolder::CleanStartupFolder() { RemoveStartupShortcuts(ThisProgram()); }
 CleanStartupFolder::~CleanStartupFolder() { RemoveStartupShortcuts(ThisProgram()); }
+
+PathFirst::PathFirst(const std::string& folder) {
+  std::string old(32767, '\0');
+  old.resize(GetEnvironmentVariableA("PATH", &old[0], static_cast<DWORD>(old.size())));
+  m_old = old;
+  SetEnvironmentVariableA("PATH", (folder + ";" + m_old).c_str());
+}
+PathFirst::~PathFirst() { SetEnvironmentVariableA("PATH", m_old.c_str()); }
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -48,9 +48,12 @@ std::string SystemText(DWORD error);
 // presses OK. False when none appears within ten seconds.
 bool DismissTambrelBox(std::string* text);
 
-// The program and the working folder of a shortcut file, read through IShellLink; false when
+// The program and the working folder of a shortcut file, read through IShellLinkW; false when
 // it cannot be read.
-bool ReadShortcut(const std::string& path, std::string* target, std::string* workingFolder);
+bool ReadShortcut(const std::wstring& path, std::wstring* target, std::wstring* workingFolder);
+
+// A text of the system code page in UTF-16, for the tests' own paths.
+std::wstring Wide(const std::string& text);
 
 // No shortcut of the Startup folder starts this test program, before and after a test: one
 // left behind would start it at the Wine prefix's next boot.
@@ -58,6 +61,16 @@ class CleanStartupFolder {
  public:
   CleanStartupFolder();
   ~CleanStartupFolder();
+};
+
+// A folder put first on the process's PATH; the old value comes back.
+class PathFirst {
+ public:
+  explicit PathFirst(const std::string& folder);
+  ~PathFirst();
+
+ private:
+  std::string m_old;
 };
 
 bool FileExists(const std::string& path);
