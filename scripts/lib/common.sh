@@ -169,11 +169,15 @@ start_session() {
     log "creating the Wine prefix ($arch)"
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
   fi
+  install_wine_fonts
   # Shortcuts that the tests save (the Startup folder's) make no menu entries on this host.
   export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   # A program that crashes ends at once, with its backtrace on standard error, instead of
   # waiting behind a crash dialog until the test times out.
   "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+  # 100% scaling unless asked otherwise (TAMBREL_DPI=144 is 150%); a run stopped half-way
+  # through the 144 DPI screenshots leaves no other DPI behind.
+  "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TAMBREL_DPI:-96}" /f >/dev/null 2>&1 || true
   # One wineserver for the whole run: every test program then starts in a fraction of a second.
   wineserver -k >/dev/null 2>&1 || true
   (wineserver -p </dev/null >/dev/null 2>&1 &)
@@ -181,6 +185,32 @@ start_session() {
   # started by a test they would hold its output pipe open until ctest gives up.
   "$WINELOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   trap stop_session EXIT
+}
+
+# Wine draws the caption buttons with its own Marlett font and the dialogs' "MS Shell Dlg"
+# with its own Tahoma. Debian's fonts-wine puts them into /usr/share/wine/fonts, where neither
+# Wine (its font folder is "../fonts" beside its data folder: /usr/share/fonts itself, which
+# holds only subfolders) nor fontconfig looks: Wine knows no Marlett, and the buttons come out
+# as the letters that stand for their symbols ("0 1 r"). Wine also reads the prefix's own
+# Fonts folder: the fonts go there.
+install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" source f
+  for source in /usr/share/wine/fonts $(dpkg -L fonts-wine 2>/dev/null | sed -n 's|/marlett.ttf$||p'); do
+    [ -f "$source/marlett.ttf" ] && break
+  done
+  [ -f "$source/marlett.ttf" ] && [ -d "$fonts" ] || return 0
+  for f in "$source"/*.ttf; do
+    [ -f "$fonts/$(basename "$f")" ] || cp "$f" "$fonts/"
+  done
+}
+
+# The DPI the session's programs run at (LogPixels of the prefix, 96 for 100%). Wine reads it
+# when its server starts: the server is started again.
+set_session_dpi() {
+  "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
+  (wineserver -p </dev/null >/dev/null 2>&1 &)
+  "$WINELOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # A small file system of the tests' own, for a disk that runs full: where this host lets us
