@@ -69,6 +69,7 @@
 #define IDD_COMBO_PAGE 217
 #define IDC_COMBO_KEYS 1001
 #define IDC_COMBO_PROGRAMS 1031
+#define IDC_COMBO_WARNING 1041
 
 // Key combination settings
 #define IDD_COMBO_SETTINGS 218

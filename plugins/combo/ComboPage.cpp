@@ -11,17 +11,20 @@ const UINT kShowTaken = WM_APP + 1;
 
 }  // namespace
 
-const LayoutMapEntry ComboPage::kLayout[2] = {
+const LayoutMapEntry ComboPage::kLayout[3] = {
     {IDC_COMBO_KEYS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_COMBO_PROGRAMS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_COMBO_WARNING, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
 };
 
 ComboPage::ComboPage() : SettingsPage(IDD_COMBO_PAGE, PLUGIN_SHORTCUTTYPE, kLayout) {}
 
-void ComboPage::SetCombination(int vk, int modifiers, const std::string& text) {
+void ComboPage::SetCombination(int vk, int modifiers, const std::string& text, const std::string& warning) {
   m_vk = vk;
   m_modifiers = modifiers;
-  if (IsOpen()) SetDlgItemTextA(Window(), IDC_COMBO_KEYS, text.c_str());
+  if (!IsOpen()) return;
+  SetDlgItemTextA(Window(), IDC_COMBO_KEYS, text.c_str());
+  SetDlgItemTextA(Window(), IDC_COMBO_WARNING, warning.c_str());
 }
 
 void ComboPage::Take(int vk, int modifiers) {
@@ -32,8 +35,9 @@ void ComboPage::Take(int vk, int modifiers) {
 
 bool ComboPage::OnPageMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
   if (message != kShowTaken) return false;
-  SetDlgItemTextA(Window(), IDC_COMBO_KEYS,
-                  m_namer != nullptr ? m_namer(m_namerContext, m_vk, m_modifiers).c_str() : "");
+  std::string text, warning;
+  if (m_describe != nullptr) m_describe(m_describeContext, m_vk, m_modifiers, &text, &warning);
+  SetCombination(m_vk, m_modifiers, text, warning);
   *result = 0;
   return true;
 }
