@@ -315,6 +315,11 @@ check_package() {
       echo "package: the unzipped tambrel.exe did not start, load its plugins and write conf.xml (status $status)" >&2
       bad=1
     fi
+    # The starter's settings went through the plugins and came back: Escape cancels, F4 quits.
+    if ! grep -q '<escapecancels>yes</escapecancels>' "$dir/conf.xml" || ! grep -q '<key type="quit">115</key>' "$dir/conf.xml"; then
+      echo "package: the written conf.xml lost the starter's Escape and quit keys" >&2
+      bad=1
+    fi
     status=0
     (cd "$dir" && "$WINELOADER" migrator.exe >/dev/null 2>&1) || status=$?
     [ $status = 1 ] || { echo "package: migrator.exe without an argument gave $status, not 1" >&2; bad=1; }
