@@ -68,9 +68,23 @@ class Combo : public ::testing::Test {
     plugin->SetProgram("other.exe");
   }
   ~Combo() override {
+    if (m_pageParent != nullptr) {
+      plugin->GetShortcutType()->DestroyPage();
+      DestroyWindow(m_pageParent);
+    }
     plugin->Release();
     xmlFreeDoc(doc);
   }
+  // The page showing binding actionId (0: none), in a window of its own until the test ends.
+  HWND OpenPage(int actionId) {
+    m_pageParent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ShortcutType* type = plugin->GetShortcutType();
+    type->Select(actionId);
+    type->CreatePage(m_pageParent, RECT{0, 0, 300, 150});
+    return GetWindow(m_pageParent, GW_CHILD);
+  }
+  HWND m_pageParent = nullptr;
   void Load(int actionId, int vk, int modifiers, const char* programs = nullptr) {
     xmlNode* element = xmlNewDocNode(doc, nullptr, BAD_CAST "shortcut", nullptr);
     xmlNewTextChild(element, nullptr, BAD_CAST "key", BAD_CAST std::to_string(vk).c_str());
@@ -251,12 +265,8 @@ TEST_F(Combo, KeyAndModifiersAreWrittenAndReadBack) {
 // Backspace alone clears it.
 TEST_F(Combo, ThePageTakesTheCombinationPressedWhileItsBoxHasTheFocus) {
   Load(1, 'T', kComboCtrl | kComboAlt);
-  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                                nullptr, nullptr);
   ShortcutType* type = plugin->GetShortcutType();
-  type->Select(1);
-  type->CreatePage(parent, RECT{0, 0, 300, 150});
-  HWND box = GetDlgItem(GetWindow(parent, GW_CHILD), IDC_COMBO_KEYS);
+  HWND box = GetDlgItem(OpenPage(1), IDC_COMBO_KEYS);
   ASSERT_NE(nullptr, box);
   auto shown = [&] {
     MSG msg;  // the page shows a captured combination once the hook has returned
@@ -279,11 +289,9 @@ TEST_F(Combo, ThePageTakesTheCombinationPressedWhileItsBoxHasTheFocus) {
   EXPECT_EQ("nothing", Key(VK_TAB, 0));  // moves on
   type->Apply(1);
   EXPECT_EQ("<shortcut><key>0</key><modifiers>0</modifiers></shortcut>", Saved(1));
-  SetFocus(parent);
+  SetFocus(m_pageParent);
   EXPECT_EQ("execute 2+", Key('Q', kComboShift | kComboWin));
   Key('Q', 0, false);
-  type->DestroyPage();
-  DestroyWindow(parent);
 }
 
 // What Windows sends for AltGr+E: a left Ctrl of scan code 0x21D and the right Alt, with one
@@ -313,24 +321,17 @@ TEST_F(Combo, AltGrNeverCompletesACtrlAltCombinationAndPassesThroughWhole) {
   EXPECT_EQ("execute 1+", Key('E', kComboCtrl | kComboAlt));
   Key('E', 0, false);
 
-  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                                nullptr, nullptr);
-  ShortcutType* type = plugin->GetShortcutType();
   Load(2, 'Z', kComboCtrl);
-  type->Select(2);
-  type->CreatePage(parent, RECT{0, 0, 300, 150});
-  SetFocus(GetDlgItem(GetWindow(parent, GW_CHILD), IDC_COMBO_KEYS));
+  SetFocus(GetDlgItem(OpenPage(2), IDC_COMBO_KEYS));
   altGr(true);
   EXPECT_EQ("nothing", Raw('E', 0x12, true));  // not taken
   Raw('E', 0x12, false);
   altGr(false);
   int vk = 0, modifiers = 0;
-  type->Apply(2);
+  plugin->GetShortcutType()->Apply(2);
   ASSERT_TRUE(plugin->Find(2, &vk, &modifiers));
   EXPECT_EQ('Z', vk);
   EXPECT_EQ(kComboCtrl, modifiers);
-  type->DestroyPage();
-  DestroyWindow(parent);
 }
 
 // A Ctrl+Alt combination (Shift too) that types a character on a layout the user has gets a
@@ -355,12 +356,7 @@ TEST_F(Combo, ACtrlAltCombinationThatTypesACharacterOnALayoutIsWarnedAbout) {
 
   // The page says so under the box, for the binding shown and for a combination just taken.
   Load(1, 'Q', kComboCtrl | kComboAlt);
-  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                                nullptr, nullptr);
-  ShortcutType* type = plugin->GetShortcutType();
-  type->Select(1);
-  type->CreatePage(parent, RECT{0, 0, 300, 150});
-  HWND page = GetWindow(parent, GW_CHILD);
+  HWND page = OpenPage(1);
   char text[128] = "";
   GetDlgItemTextA(page, IDC_COMBO_WARNING, text, sizeof text);
   EXPECT_STREQ("On German, Ctrl+Alt+Q types @", text);
@@ -371,8 +367,7 @@ TEST_F(Combo, ACtrlAltCombinationThatTypesACharacterOnALayoutIsWarnedAbout) {
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   GetDlgItemTextA(page, IDC_COMBO_WARNING, text, sizeof text);
   EXPECT_STREQ("", text);
-  type->DestroyPage();
-  DestroyWindow(parent);
+  plugin->GetShortcutType()->DestroyPage();
   plugin->SetEngine(&engine);
 }
 
@@ -388,11 +383,7 @@ TEST_F(Combo, AMaskKeyComesBeforeAltOrWinIsReleasedAfterAFireAndAfterACapture) {
   Key('P', 0, false);  // Alt goes up first
   EXPECT_EQ((std::vector<std::string>{"232 d", "232 u"}), gSent);
 
-  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                                nullptr, nullptr);
-  ShortcutType* type = plugin->GetShortcutType();
-  type->CreatePage(parent, RECT{0, 0, 300, 150});
-  SetFocus(GetDlgItem(GetWindow(parent, GW_CHILD), IDC_COMBO_KEYS));
+  SetFocus(GetDlgItem(OpenPage(0), IDC_COMBO_KEYS));
   gSent.clear();
   EXPECT_EQ("nothing+", Key('N', kComboWin));  // taken by the box
   EXPECT_TRUE(gSent.empty());
@@ -402,8 +393,6 @@ TEST_F(Combo, AMaskKeyComesBeforeAltOrWinIsReleasedAfterAFireAndAfterACapture) {
   EXPECT_EQ("nothing+", Key('N', kComboShift));  // no Alt, no Win: no mask
   Key('N', 0, false);
   EXPECT_TRUE(gSent.empty());
-  type->DestroyPage();
-  DestroyWindow(parent);
 }
 
 std::string Describe(const std::vector<INPUT>& input) {
