@@ -24,7 +24,14 @@ void ComboPage::SetCombination(int vk, int modifiers, const std::string& text, c
   m_modifiers = modifiers;
   if (!IsOpen()) return;
   SetDlgItemTextA(Window(), IDC_COMBO_KEYS, text.c_str());
-  SetDlgItemTextA(Window(), IDC_COMBO_WARNING, warning.c_str());
+  // A static without a background of its own leaves its old text behind: the page paints
+  // under it anew.
+  HWND line = Item(IDC_COMBO_WARNING);
+  SetWindowTextA(line, warning.c_str());
+  RECT area;
+  GetWindowRect(line, &area);
+  MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&area), 2);
+  RedrawWindow(Window(), &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ComboPage::Take(int vk, int modifiers) {
@@ -33,7 +40,13 @@ void ComboPage::Take(int vk, int modifiers) {
   if (IsOpen()) PostMessageA(Window(), kShowTaken, 0, 0);
 }
 
-bool ComboPage::OnPageMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+bool ComboPage::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  // The warning is written straight on the page's own background, as the labels are.
+  if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_COMBO_WARNING)) {
+    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    *result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    return true;
+  }
   if (message != kShowTaken) return false;
   std::string text, warning;
   if (m_describe != nullptr) m_describe(m_describeContext, m_vk, m_modifiers, &text, &warning);
