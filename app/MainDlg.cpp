@@ -27,10 +27,14 @@ static const LayoutMapEntry kMainLayout[] = {
     {IDC_MAIN_TABS, LAYOUT_LEFT | LAYOUT_RIGHT | LAYOUT_BOTTOM},
 };
 
+// Pixel values at 96 DPI; the window scales them to its own.
+static const int kWidth = 360, kHeight = 450;  // initial and smallest size
 static const int kComboItemHeight = 18;
+static const int kComboDroppedWidth = 200;
+static const int kComboTextIndent = 23;  // an icon and its margins
+static const int kColumnWidth = 150;
 static const int kWarningOverlay = 1;
 static const UINT kShowWarningMessage = WM_APP + 1;
-static const int kComboDroppedWidth = 200;
 
 MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
 
@@ -112,7 +116,7 @@ void MainDlg::PlaceWarning() {
   GetWindowRect(line, &text);
   MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&list), 2);
   MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&text), 2);
-  int bottom = (GetWindowLongA(line, GWL_STYLE) & WS_VISIBLE) ? text.top - 2 : text.bottom;
+  int bottom = (GetWindowLongA(line, GWL_STYLE) & WS_VISIBLE) ? text.top - m_layout.Scale(2) : text.bottom;
   if (bottom != list.bottom)
     SetWindowPos(m_list, nullptr, 0, 0, list.right - list.left, bottom - list.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -142,9 +146,11 @@ bool MainDlg::PreTranslateMessage(MSG* msg) {
 bool MainDlg::OnInitDialog() {
   TambrelEngine* engine = TambrelEngine::Instance();
   if (engine != nullptr) engine->SetMainDialog(this);
-  SetWindowPos(Window(), nullptr, 0, 0, 360, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  UINT dpi = WindowDpi(Window());  // the layout learns it after this handler
+  SetWindowPos(Window(), nullptr, 0, 0, ScaleForDpi(kWidth, dpi), ScaleForDpi(kHeight, dpi),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreOnWorkArea(Window());
-  SetProgramIcons(Window());
+  m_icons.Set(Window(), dpi);
   if (MessageLoop* loop = MessageLoop::Current()) loop->AddFilter(this);
 
   m_about.Create(IDD_ABOUT, nullptr);
@@ -158,23 +164,15 @@ bool MainDlg::OnInitDialog() {
   LVCOLUMNA column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
   column.fmt = LVCFMT_LEFT;
-  column.cx = 150;
+  column.cx = ScaleForDpi(kColumnWidth, dpi);
   column.pszText = const_cast<char*>("ActionKey");
   SendMessageA(m_list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
   column.pszText = const_cast<char*>("ActionType");
   SendMessageA(m_list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
   ListView_SetExtendedListViewStyleEx(m_list, LVS_EX_SUBITEMIMAGES, LVS_EX_SUBITEMIMAGES);
   ListView_SetCallbackMask(m_list, LVIS_OVERLAYMASK);
-  for (HWND combo : {m_shortcutCombo, m_actionCombo}) {
-    SendMessageA(combo, CB_SETDROPPEDWIDTH, kComboDroppedWidth, 0);
-    // The boxes are measured while the template is built, before this object sees messages.
-    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kComboItemHeight);
-    SendMessageA(combo, CB_SETITEMHEIGHT, 0, kComboItemHeight);
-  }
-
-  m_images.Reset(CreatePluginImageList());
-  TabCtrl_SetImageList(m_tabs, m_images.Get());
-  ListView_SetImageList(m_list, m_images.Get(), LVSIL_SMALL);
+  SizeCombos(dpi);
+  MakeImages(dpi);
 
   TCITEMA item = {};
   item.mask = TCIF_TEXT | TCIF_IMAGE;
@@ -189,6 +187,46 @@ bool MainDlg::OnInitDialog() {
   FillTypeCombos();
   RefillBindings();
   return true;
+}
+
+// The plugin boxes' items and drop-down at a DPI. The boxes are measured while the template
+// is built, before this object sees messages: their heights are set here.
+void MainDlg::SizeCombos(UINT dpi) {
+  for (HWND combo : {m_shortcutCombo, m_actionCombo}) {
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, ScaleForDpi(kComboDroppedWidth, dpi), 0);
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ScaleForDpi(kComboItemHeight, dpi));
+    SendMessageA(combo, CB_SETITEMHEIGHT, 0, ScaleForDpi(kComboItemHeight, dpi));
+  }
+}
+
+// A new image list for a DPI, with every plugin's icon; the list and the tabs take it, and
+// the old one goes.
+void MainDlg::MakeImages(UINT dpi) {
+  UniqueImageList images(CreatePluginImageList(dpi));
+  if (TambrelEngine* engine = TambrelEngine::Instance())
+    for (PluginRecord& record : engine->Registry())
+      SetPluginImage(images.Get(), engine->Registry().IdOf(record), record.plugin->GetIcon());
+  // Rows that never fire carry a warning sign over their shortcut's icon. It goes after the
+  // plugins' images, which are addressed by plugin id.
+  int sign = AddSystemImage(images.Get(), IDI_WARNING);
+  if (sign >= 0) ImageList_SetOverlayImage(images.Get(), sign, kWarningOverlay);
+  TabCtrl_SetImageList(m_tabs, images.Get());
+  ListView_SetImageList(m_list, images.Get(), LVSIL_SMALL);
+  m_images = std::move(images);
+}
+
+// Moved to a monitor of another DPI: the layout has scaled the controls and their font; the
+// pixel values of this window's own follow, then the window takes the size Windows suggests.
+void MainDlg::OnDpiChanged(UINT dpi, LPARAM suggested) {
+  UINT from = m_layout.GetDpi();
+  if (!m_layout.Rescale(dpi)) return;
+  for (int column = 0; column < 2; ++column)
+    ListView_SetColumnWidth(m_list, column, MulDiv(ListView_GetColumnWidth(m_list, column), dpi, from));
+  SizeCombos(dpi);
+  MakeImages(dpi);
+  m_icons.Set(Window(), dpi);
+  MoveToSuggestedRect(Window(), suggested);
+  PlaceCombosAndPages();
 }
 
 void MainDlg::FillTypeCombos() {
@@ -211,13 +249,7 @@ void MainDlg::FillTypeCombos() {
         SendMessageA(m_actionCombo, CB_SETITEMDATA, 0, id);
       }
     }
-    SetPluginImage(m_images.Get(), id, record.plugin->GetIcon());
   }
-  // Rows that never fire carry a warning sign over their shortcut's icon. It goes after the
-  // plugins' images, which are addressed by plugin id.
-  HICON warning = static_cast<HICON>(LoadImageA(nullptr, IDI_WARNING, IMAGE_ICON, 16, 16, LR_SHARED));
-  int sign = warning != nullptr ? ImageList_AddIcon(m_images.Get(), warning) : -1;
-  if (sign >= 0) ImageList_SetOverlayImage(m_images.Get(), sign, kWarningOverlay);
 }
 
 // The texts a plugin returns live only until its next call: kept as a copy.
@@ -493,8 +525,8 @@ void MainDlg::DrawComboItem(DRAWITEMSTRUCT* draw) {
   if (index == -1 || (state & ODS_COMBOBOXEDIT)) {
     index = static_cast<int>(SendMessageA(draw->hwndItem, CB_GETCURSEL, 0, 0));
     state &= ~ODS_SELECTED;
-    rect.left += 1;
-    rect.top -= 1;
+    rect.left += m_layout.Scale(1);
+    rect.top -= m_layout.Scale(1);
   }
   bool selected = (state & ODS_SELECTED) != 0;
   int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
@@ -508,12 +540,18 @@ void MainDlg::DrawComboItem(DRAWITEMSTRUCT* draw) {
     std::string text(static_cast<size_t>(length) + 1, '\0');
     SendMessageA(draw->hwndItem, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
     RECT textRect = rect;
-    textRect.left += 23;
+    textRect.left += m_layout.Scale(kComboTextIndent);
     DrawTextA(draw->hDC, text.c_str(), -1, &textRect, DT_WORD_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
   }
   LRESULT pluginId = SendMessageA(draw->hwndItem, CB_GETITEMDATA, index, 0);
-  if (pluginId != CB_ERR)
-    ImageList_Draw(m_images.Get(), static_cast<int>(pluginId), draw->hDC, rect.left + 1, rect.top + 1, ILD_NORMAL);
+  if (pluginId != CB_ERR) {
+    int size = 0, unused = 0;
+    ImageList_GetIconSize(m_images.Get(), &size, &unused);
+    // Centred on the item's height, which scales with the DPI as the image does.
+    int top = rect.top + std::max(0, static_cast<int>(rect.bottom - rect.top) - size) / 2;
+    ImageList_Draw(m_images.Get(), static_cast<int>(pluginId), draw->hDC, rect.left + m_layout.Scale(1), top,
+                   ILD_NORMAL);
+  }
 }
 
 // The combo boxes sit over the tab headers and the plugin pages fill the tab's display area;
@@ -524,18 +562,19 @@ void MainDlg::PlaceCombosAndPages() {
   GetWindowRect(m_tabs, &t);
   GetWindowRect(m_shortcutCombo, &c);
   int h = c.bottom - c.top;
-  SendMessageA(m_tabs, TCM_SETITEMSIZE, 0, MAKELPARAM((t.right - t.left - 4) >> 1, h + 2));
+  int one = m_layout.Scale(1), two = m_layout.Scale(2);
+  SendMessageA(m_tabs, TCM_SETITEMSIZE, 0, MAKELPARAM((t.right - t.left - 2 * two) >> 1, h + two));
   MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&t), 2);
   HDWP batch = BeginDeferWindowPos(2);
   RECT r;
   TabCtrl_GetItemRect(m_tabs, 1, &r);
   if (batch != nullptr)
-    batch = DeferWindowPos(batch, m_actionCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
-                           r.right - r.left - 4, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
+    batch = DeferWindowPos(batch, m_actionCombo, nullptr, t.left + r.left + one, t.top + r.top + two,
+                           r.right - r.left - 2 * two, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
   TabCtrl_GetItemRect(m_tabs, 0, &r);
   if (batch != nullptr)
-    batch = DeferWindowPos(batch, m_shortcutCombo, nullptr, t.left + r.left + 1, t.top + r.top + 2,
-                           r.right - r.left - 3, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
+    batch = DeferWindowPos(batch, m_shortcutCombo, nullptr, t.left + r.left + one, t.top + r.top + two,
+                           r.right - r.left - 3 * one, h, SWP_NOZORDER | SWP_NOOWNERZORDER);
   if (batch != nullptr) EndDeferWindowPos(batch);
   RECT page = GetPageRect();
   for (HWND child = GetWindow(m_tabs, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
@@ -555,15 +594,16 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       PlaceCombosAndPages();
       PlaceWarning();
       return false;
-    case WM_GETMINMAXINFO: {
-      MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = 360;
-      info->ptMinTrackSize.y = 450;
+    case WM_GETMINMAXINFO:
+      SetMinimumTrackSize(Window(), reinterpret_cast<MINMAXINFO*>(lParam), kWidth, kHeight,
+                          m_layout.GetRoot() != nullptr ? m_layout.GetDpi() : WindowDpi(Window()));
       return true;
-    }
+    case WM_DPICHANGED:
+      OnDpiChanged(DpiOfChange(wParam), lParam);
+      return true;
     case WM_MEASUREITEM:
       if (wParam == IDC_MAIN_SHORTCUTCOMBO || wParam == IDC_MAIN_ACTIONCOMBO) {
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kComboItemHeight;
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = m_layout.Scale(kComboItemHeight);
         *result = TRUE;
         return true;
       }

@@ -5,6 +5,7 @@
 
 #include "AboutDlg.h"
 #include "BindingRows.h"
+#include "Centre.h"
 #include "Dialog.h"
 #include "DialogLayout.h"
 #include "MainDialog.h"
@@ -59,6 +60,9 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void FillRow(TambrelEngine* engine, LVITEMA& item);
   int FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap);
   void PlaceCombosAndPages();
+  void SizeCombos(UINT dpi);
+  void MakeImages(UINT dpi);
+  void OnDpiChanged(UINT dpi, LPARAM suggested);
   void ShowWarning();
   void PlaceWarning();
   void DrawComboItem(DRAWITEMSTRUCT* item);
@@ -72,6 +76,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   HWND m_shortcutCombo = nullptr;
   HWND m_actionCombo = nullptr;
   UniqueImageList m_images;
+  ProgramIcons m_icons;
   BindingRows m_rows;
   bool m_showingRows = false;  // the list's selection is being set to what the rows say
   bool m_warningPosted = false;

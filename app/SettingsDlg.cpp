@@ -29,6 +29,10 @@ static const LayoutMapEntry kSettingsLayout[] = {
 // The mark of the type columns: MULTIPLICATION SIGN in the ANSI code page.
 static const char kMark[] = "\xD7";
 
+// Pixel values at 96 DPI; the window scales them to its own.
+static const int kWidth = 350, kHeight = 480;        // initial size
+static const int kMinWidth = 450, kMinHeight = 520;  // smallest size
+
 static void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 static bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -76,18 +80,12 @@ void SettingsDlg::RefreshOptions(bool withPlugin) {
 }
 
 void SettingsDlg::OnInitDialog() {
-  SetWindowPos(Window(), nullptr, 0, 0, 350, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  UINT dpi = WindowDpi(Window());  // the layout learns it after this handler
+  SetWindowPos(Window(), nullptr, 0, 0, ScaleForDpi(kWidth, dpi), ScaleForDpi(kHeight, dpi),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreOnWorkArea(Window());
-  SetProgramIcons(Window());
-
-  HWND note = Item(IDC_SETTINGS_NOTE);
-  LOGFONTA font = {};
-  HFONT current = reinterpret_cast<HFONT>(SendMessageA(note, WM_GETFONT, 0, 0));
-  if (current != nullptr && GetObjectA(current, sizeof font, &font) == sizeof font) {
-    font.lfWeight = FW_BOLD;
-    m_boldFont.Reset(CreateFontIndirectA(&font));
-    if (m_boldFont) SendMessageA(note, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.Get()), FALSE);
-  }
+  m_icons.Set(Window(), dpi);
+  MakeBoldNote(reinterpret_cast<HFONT>(SendMessageA(Item(IDC_SETTINGS_NOTE), WM_GETFONT, 0, 0)));
 
   m_overlay.Subclass(Item(IDC_SETTINGS_OVERLAY));
 
@@ -102,23 +100,52 @@ void SettingsDlg::OnInitDialog() {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = kColumns[i].format;
-    column.cx = kColumns[i].width;
+    column.cx = ScaleForDpi(kColumns[i].width, dpi);
     column.pszText = const_cast<char*>(kColumns[i].heading);
     SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
-  // Without LVS_SHAREIMAGELISTS the list owns the image list and destroys it with itself.
-  ListView_SetImageList(m_list, CreatePluginImageList(), LVSIL_SMALL);
+  SetPluginImages(dpi);
   FillPluginList();
+}
+
+// The note in bold: the dialog's font, heavier.
+void SettingsDlg::MakeBoldNote(HFONT dialogFont) {
+  LOGFONTA font = {};
+  if (dialogFont == nullptr || GetObjectA(dialogFont, sizeof font, &font) != sizeof font) return;
+  font.lfWeight = FW_BOLD;
+  UniqueFont bold(CreateFontIndirectA(&font));
+  if (!bold) return;
+  SendMessageA(Item(IDC_SETTINGS_NOTE), WM_SETFONT, reinterpret_cast<WPARAM>(bold.Get()), TRUE);
+  m_boldFont = std::move(bold);  // the note has let go of the old one
+}
+
+// The plugins' icons at a DPI. Without LVS_SHAREIMAGELISTS the list owns its image list and
+// destroys it with itself; a list it gives back is the caller's.
+void SettingsDlg::SetPluginImages(UINT dpi) {
+  HIMAGELIST images = CreatePluginImageList(dpi);
+  if (TambrelEngine* engine = TambrelEngine::Instance())
+    for (PluginRecord& record : engine->Registry())
+      SetPluginImage(images, engine->Registry().IdOf(record), record.plugin->GetIcon());
+  UniqueImageList previous(ListView_SetImageList(m_list, images, LVSIL_SMALL));
+}
+
+void SettingsDlg::OnDpiChanged(UINT dpi, LPARAM suggested) {
+  UINT from = m_layout.GetDpi();
+  if (!m_layout.Rescale(dpi)) return;
+  MakeBoldNote(m_layout.GetFont());
+  for (int column = 0; column < 6; ++column)
+    ListView_SetColumnWidth(m_list, column, MulDiv(ListView_GetColumnWidth(m_list, column), dpi, from));
+  SetPluginImages(dpi);
+  m_icons.Set(Window(), dpi);
+  MoveToSuggestedRect(Window(), suggested);
 }
 
 void SettingsDlg::FillPluginList() {
   TambrelEngine* engine = TambrelEngine::Instance();
   ListView_DeleteAllItems(m_list);
   if (engine == nullptr) return;
-  HIMAGELIST images = ListView_GetImageList(m_list, LVSIL_SMALL);
   for (PluginRecord& record : engine->Registry()) {
     int id = engine->Registry().IdOf(record);
-    SetPluginImage(images, id, record.plugin->GetIcon());
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = ListView_GetItemCount(m_list);
@@ -264,12 +291,13 @@ bool SettingsDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_CLOSE:
       ShowWindow(Window(), SW_HIDE);
       return true;
-    case WM_GETMINMAXINFO: {
-      MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = 450;
-      info->ptMinTrackSize.y = 520;
+    case WM_GETMINMAXINFO:
+      SetMinimumTrackSize(Window(), reinterpret_cast<MINMAXINFO*>(lParam), kMinWidth, kMinHeight,
+                          m_layout.GetRoot() != nullptr ? m_layout.GetDpi() : WindowDpi(Window()));
       return true;
-    }
+    case WM_DPICHANGED:
+      OnDpiChanged(DpiOfChange(wParam), lParam);
+      return true;
     case WM_SHOWWINDOW:
       OnShowWindow(wParam != FALSE);
       return false;

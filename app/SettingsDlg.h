@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "Centre.h"
 #include "ContainedWindow.h"
 #include "Dialog.h"
 #include "DialogLayout.h"
@@ -39,6 +40,9 @@ class SettingsDlg : public Dialog, private ContainedWindow::Owner {
   // Creates or removes the shortcut in the user's Startup folder.
   void StartAtSignIn(bool start, const TambrelEngine& engine);
   void ChooseLogFile();
+  void MakeBoldNote(HFONT dialogFont);
+  void SetPluginImages(UINT dpi);
+  void OnDpiChanged(UINT dpi, LPARAM suggested);
   // The selected plugin's box, page and group caption.
   void ShowPlugin(Plugin* plugin);
   int PluginIdOfRow(int row) const;
@@ -49,6 +53,7 @@ class SettingsDlg : public Dialog, private ContainedWindow::Owner {
   ContainedWindow m_overlay;
   HWND m_list = nullptr;
   UniqueFont m_boldFont;  // the note's; the static only borrows it
+  ProgramIcons m_icons;
 };
 
 #endif

@@ -17,6 +17,8 @@ class DialogItemTemplate {
   DialogItemTemplate& operator=(const DialogItemTemplate& item);
 
   bool IsValid() const { return m_pItem != nullptr; }
+  // The item's first byte in the template; null for the invalid item.
+  const BYTE* GetData() const { return m_pItem; }
 
   // Dialog units.
   short GetX() const;

@@ -13,6 +13,7 @@ struct LayoutAtoms {
   ATOM hdwp = GlobalAddAtomA("DialogLayout_HDWP");
   ATOM topLeft = GlobalAddAtomA("DialogLayout_TopLeft");
   ATOM bottomRight = GlobalAddAtomA("DialogLayout_BottomRight");
+  ATOM dpi = GlobalAddAtomA("DialogLayout_Dpi");  // on a laid-out dialog: the DPI it is laid out for
 };
 
 const LayoutAtoms& Atoms() {
@@ -64,6 +65,28 @@ bool IsHorizontal(UINT direction) { return direction == LAYOUT_LEFT || direction
 bool IsDirection(UINT direction) {
   return direction == LAYOUT_LEFT || direction == LAYOUT_TOP || direction == LAYOUT_RIGHT ||
          direction == LAYOUT_BOTTOM;
+}
+
+// What a rescaled dialog sends every window inside it, with the new DPI in wParam: the
+// dialogs among them (plugin pages, made by another module that links the toolkit in) follow.
+// Windows itself tells child windows with WM_DPICHANGED_AFTERPARENT, which carries no DPI,
+// and only of the changes it makes.
+UINT DpiChangedMessage() {
+  static const UINT message = RegisterWindowMessageA("DialogLayout_DpiChanged");
+  return message;
+}
+
+BOOL CALLBACK TellDpiChanged(HWND window, LPARAM dpi) {
+  SendMessageA(window, DpiChangedMessage(), static_cast<WPARAM>(dpi), 0);
+  return TRUE;
+}
+
+// The DPI that the top-level dialog around a child dialog is laid out for; 0 when it has
+// no layout.
+UINT RootDpi(HWND window) {
+  HWND root = GetAncestor(window, GA_ROOT);
+  if (root == nullptr || root == window) return 0;
+  return static_cast<UINT>(reinterpret_cast<UINT_PTR>(GetPropA(root, MAKEINTATOM(Atoms().dpi))));
 }
 
 // Dialog units to pixels with the layout window's own mapping.
@@ -244,7 +267,7 @@ void LayoutContainer::AddItem(std::unique_ptr<LayoutItem> item) {
 }
 
 LayoutControl::LayoutControl(const DialogTemplate& tmpl, const LayoutContainer& container,
-                             UINT controlId, UINT anchors)
+                             UINT controlId, UINT anchors, UINT dpi)
     : m_controlId(controlId), m_anchors(anchors), m_margins() {
   DialogItemTemplate item = tmpl.FindItem(controlId);
   DK_ASSERT(item.IsValid());
@@ -255,7 +278,7 @@ LayoutControl::LayoutControl(const DialogTemplate& tmpl, const LayoutContainer& 
   const RECT& c = container.GetTemplateRect();
   m_margins = {item.GetX() - c.left, item.GetY() - c.top, c.right - item.GetX() - item.GetCx(),
                c.bottom - item.GetY() - item.GetCy()};
-  tmpl.DialogUnitsToPixels(&m_margins);
+  tmpl.DialogUnitsToPixels(&m_margins, dpi);
 }
 
 HDWP LayoutControl::Apply(HWND layoutWindow, HDWP hdwp, const RECT& container) {
@@ -277,7 +300,8 @@ HDWP LayoutControl::Apply(HWND layoutWindow, HDWP hdwp, const RECT& container) {
 
 // --- the map ------------------------------------------------------------------------------
 
-LayoutMap::LayoutMap(const DialogTemplate& tmpl, LayoutContainer* root) : m_template(tmpl) {
+LayoutMap::LayoutMap(const DialogTemplate& tmpl, LayoutContainer* root, UINT dpi)
+    : m_template(tmpl), m_dpi(dpi) {
   m_containers.push_back(root);
 }
 
@@ -286,7 +310,7 @@ void LayoutMap::Control(UINT controlId, UINT anchors) {
   DK_ASSERT(pContainer != 0);
   if (pContainer == nullptr) return;
   pContainer->AddItem(
-      std::unique_ptr<LayoutItem>(new LayoutControl(m_template, *pContainer, controlId, anchors)));
+      std::unique_ptr<LayoutItem>(new LayoutControl(m_template, *pContainer, controlId, anchors, m_dpi)));
 }
 
 void LayoutMap::BeginContainer(std::unique_ptr<LayoutRule> left, std::unique_ptr<LayoutRule> top,
@@ -326,7 +350,7 @@ DialogLayout::DialogLayout(UINT templateId, LayoutMapFunction map)
   ButtonAtom();
 }
 
-bool DialogLayout::OnMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+bool DialogLayout::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: Initialize(hwnd); break;
     case WM_SIZE: {
@@ -336,7 +360,13 @@ bool DialogLayout::OnMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
       UpdateLayout(m_root.get(), rect);
       break;
     }
+    case WM_DPICHANGED:
+      if (Rescale(DpiOfChange(wParam))) MoveToSuggestedRect(hwnd, lParam);
+      break;
+    case kDpiChangedAfterParent: Rescale(WindowDpi(hwnd)); break;
     case WM_DESTROY: Release(); break;
+    default:
+      if (message == DpiChangedMessage()) Rescale(static_cast<UINT>(wParam));
   }
   return false;
 }
@@ -346,13 +376,14 @@ void DialogLayout::Initialize(HWND hwnd) {
   // A dialog object may outlive its window and create another one (plugin pages do).
   m_hWnd = hwnd;
   m_wndGripper = nullptr;
-  m_root.reset(new LayoutContainer(m_template, nullptr));
-  LayoutMap map(m_template, m_root.get());
-  if (m_mapFunction != nullptr) m_mapFunction(map);
-  for (size_t i = 0; i < m_entryCount; ++i) {
-    map.Control(m_entries[i].controlId, m_entries[i].anchors);
-  }
-  map.Finish();
+  m_font.Reset();
+  m_controlsFont = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  // The dialog manager made the dialog for its monitor's DPI; from here on its DPI changes
+  // are ours to follow.
+  m_dpi = WindowDpi(hwnd);
+  TakeOverDpiChanges(hwnd);
+  SetPropA(hwnd, MAKEINTATOM(Atoms().dpi), reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(m_dpi)));
+  BuildRoot();
 
   if (m_gripper) {
     DK_ASSERT_TEXT(!::IsWindow(GetDlgItem(hwnd, kSizeGripId)),
@@ -367,6 +398,10 @@ void DialogLayout::Initialize(HWND hwnd) {
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
         client.left, client.top, client.right - client.left, client.bottom - client.top, hwnd,
         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kSizeGripId)), instance, nullptr);
+    RECT grip = {};
+    GetWindowRect(m_wndGripper, &grip);
+    m_gripSize = {grip.right - grip.left, grip.bottom - grip.top};
+    m_gripDpi = m_dpi;
   }
 
   // The dialog's own WM_INITDIALOG handler may have resized the window before the root
@@ -374,6 +409,106 @@ void DialogLayout::Initialize(HWND hwnd) {
   RECT client;
   GetClientRect(hwnd, &client);
   UpdateLayout(m_root.get(), client);
+
+  // A page made inside a dialog that has moved to another DPI since Windows last told us
+  // follows it (the same under Windows, which gives both the monitor's).
+  UINT root = RootDpi(hwnd);
+  if (root != 0) Rescale(root);
+}
+
+// The containers and controls of the map, their margins in pixels at the dialog's DPI.
+void DialogLayout::BuildRoot() {
+  m_root.reset(new LayoutContainer(m_template, nullptr));
+  LayoutMap map(m_template, m_root.get(), m_dpi);
+  if (m_mapFunction != nullptr) m_mapFunction(map);
+  for (size_t i = 0; i < m_entryCount; ++i) {
+    map.Control(m_entries[i].controlId, m_entries[i].anchors);
+  }
+  map.Finish();
+}
+
+// The template's item that a control was made from: of the items of its id not taken yet,
+// the one whose place at dpi the control still has, or else the only one. Null for a control
+// that the template does not hold, or does not tell apart (labels share the id -1). The item
+// found is taken.
+static const BYTE* TakeItemOf(HWND control, const DialogTemplate& tmpl, UINT dpi, std::vector<const BYTE*>& items) {
+  RECT place = ChildRect(control, GetParent(control));
+  WORD id = static_cast<WORD>(GetDlgCtrlID(control));
+  const BYTE** only = nullptr;
+  int matches = 0;
+  for (const BYTE*& data : items) {
+    if (data == nullptr) continue;
+    DialogItemTemplate item(tmpl, data);
+    if (static_cast<WORD>(item.GetId()) != id) continue;
+    RECT at = tmpl.ItemRect(item, dpi);
+    if (EqualRect(&at, &place)) {
+      const BYTE* found = data;
+      data = nullptr;
+      return found;
+    }
+    ++matches;
+    only = &data;
+  }
+  if (matches != 1) return nullptr;
+  const BYTE* found = *only;
+  *only = nullptr;
+  return found;
+}
+
+bool DialogLayout::Rescale(UINT dpi) {
+  if (m_hWnd == nullptr || dpi == 0 || dpi == m_dpi) return false;
+  const UINT from = m_dpi;
+  UniqueFont font;
+  LOGFONTW description;
+  if (m_template.GetFont(&description)) font = DialogTemplate::CreateFontForDpi(description, dpi);
+  std::vector<const BYTE*> items;
+  const int count = m_template.GetItemCount();
+  if (count > 0) {
+    DialogItemTemplate item = m_template.GetFirstItem();
+    for (int i = 0; i < count; ++i) {
+      items.push_back(item.GetData());
+      if (i < count - 1) item = item.GetNext();  // never past the last item
+    }
+  }
+  // Every control of the template goes where the dialog manager would have made it at the
+  // new DPI, the pass below moves the anchored ones as the dialog's size wants, and the
+  // dialog places what it places itself. Others (the grip) are scaled where they are.
+  // Controls with a font of their own keep it: their dialog knows it and makes it anew.
+  auto scale = [&](LONG value) { return MulDiv(value, static_cast<int>(dpi), static_cast<int>(from)); };
+  int children = 0;
+  for (HWND child = GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) ++children;
+  HDWP hdwp = gDeferredMoves.begin(children > 0 ? children : 1);
+  for (HWND child = GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (font && m_controlsFont != nullptr &&
+        reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == m_controlsFont)
+      SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    RECT r;
+    if (const BYTE* item = TakeItemOf(child, m_template, from, items)) {
+      r = m_template.ItemRect(DialogItemTemplate(m_template, item), dpi);
+    } else if (child == m_wndGripper) {
+      // Scaled from the size the system gave it, so that a move back gives that size again.
+      r = {0, 0, MulDiv(m_gripSize.cx, dpi, m_gripDpi), MulDiv(m_gripSize.cy, dpi, m_gripDpi)};
+    } else {
+      RECT now = ChildRect(child, m_hWnd);
+      r = {scale(now.left), scale(now.top), scale(now.right), scale(now.bottom)};
+    }
+    hdwp = DeferMove(hdwp, child, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (hdwp != nullptr) gDeferredMoves.end(hdwp);
+  // The old font goes only now that no control shows it.
+  if (font) {
+    m_controlsFont = font.Get();
+    m_font = std::move(font);
+  }
+  m_dpi = dpi;
+  SetPropA(m_hWnd, MAKEINTATOM(Atoms().dpi), reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(m_dpi)));
+  BuildRoot();
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  UpdateLayout(m_root.get(), client);
+  EnumChildWindows(m_hWnd, TellDpiChanged, static_cast<LPARAM>(dpi));
+  RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return true;
 }
 
 void DialogLayout::Release() {
@@ -382,6 +517,7 @@ void DialogLayout::Release() {
   if (m_hWnd != nullptr) {
     const LayoutAtoms& atoms = Atoms();
     RemovePropA(m_hWnd, MAKEINTATOM(atoms.hdwp));
+    RemovePropA(m_hWnd, MAKEINTATOM(atoms.dpi));
     for (HWND child = GetWindow(m_hWnd, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
       RemovePropA(child, MAKEINTATOM(atoms.hdwp));
@@ -392,6 +528,9 @@ void DialogLayout::Release() {
   m_root.reset();
   m_hWnd = nullptr;
   m_wndGripper = nullptr;
+  // The controls go with the window after WM_DESTROY: the font they show stays until then.
+  // A dialog object that makes a new window keeps the old font only until that one starts.
+  m_controlsFont = nullptr;
 }
 
 void DialogLayout::UpdateLayout(LayoutContainer* container, const RECT& rect) {

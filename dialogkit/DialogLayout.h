@@ -4,8 +4,8 @@
 //
 // A dialog mixes the layout in by holding a DialogLayout for its template, with a layout
 // map, and by passing every message to DialogLayout::OnMessage after its own handling (see
-// Dialog.h). The layout sees WM_INITDIALOG, WM_SIZE and WM_DESTROY and never marks a message
-// handled, so the dialog's own handlers and the default processing still run:
+// Dialog.h). The layout sees WM_INITDIALOG, WM_SIZE, WM_DESTROY and the DPI changes and never
+// marks a message handled, so the dialog's own handlers and the default processing still run:
 //
 //   static const LayoutMapEntry kLayout[] = {{IDC_LIST, LAYOUT_LEFT | LAYOUT_TOP |
 //                                             LAYOUT_RIGHT | LAYOUT_BOTTOM}, ...};
@@ -25,6 +25,8 @@
 #include <vector>
 
 #include "DialogTemplate.h"
+#include "Dpi.h"
+#include "UniqueHandle.h"
 
 // Anchors of a control, and directions of a rule (exactly one value then).
 enum : UINT {
@@ -138,8 +140,10 @@ class LayoutContainer : public LayoutItem {
 // One control of the layout map; its margins come from the template at construction.
 class LayoutControl : public LayoutItem {
  public:
+  // dpi: the DPI of the dialog's monitor, which the margins are converted for (0: the
+  // screen's).
   LayoutControl(const DialogTemplate& tmpl, const LayoutContainer& container, UINT controlId,
-                UINT anchors);
+                UINT anchors, UINT dpi = 0);
   HDWP Apply(HWND layoutWindow, HDWP hdwp, const RECT& container) override;
 
   UINT GetControlId() const { return m_controlId; }
@@ -166,10 +170,11 @@ class LayoutMap {
 
  private:
   friend class DialogLayout;
-  LayoutMap(const DialogTemplate& tmpl, LayoutContainer* root);
+  LayoutMap(const DialogTemplate& tmpl, LayoutContainer* root, UINT dpi);
   void Finish();
 
   const DialogTemplate& m_template;
+  UINT m_dpi;
   std::vector<LayoutContainer*> m_containers;
 };
 
@@ -206,8 +211,24 @@ class DialogLayout {
   void SetGripper(bool on) { m_gripper = on; }
   bool HasGripper() const { return m_gripper; }
 
-  // Always false: the message is never marked handled.
+  // Always false: the message is never marked handled. A WM_DPICHANGED that reaches the
+  // layout is taken whole (Rescale, then the suggested rectangle); a dialog with pixel
+  // values of its own handles it itself, around Rescale.
   bool OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // The DPI the dialog is laid out for: its monitor's, from WM_INITDIALOG on.
+  UINT GetDpi() const { return m_dpi; }
+  // A value meant for 96 DPI at the dialog's DPI.
+  int Scale(int value) const { return ScaleForDpi(value, m_dpi); }
+  // Moves the dialog to another DPI as the dialog manager would have made it there: the
+  // template's font at that DPI for every control that had the dialog's font, every control
+  // scaled in place and size, the margins converted anew, and every dialog inside it (plugin
+  // pages) told the same; then a pass over the current client area. False when the dialog
+  // is at that DPI already. The window keeps its size: the caller applies what Windows
+  // suggests.
+  bool Rescale(UINT dpi);
+  // The font the dialog's controls have now: the dialog manager's until the first rescale.
+  HFONT GetFont() const { return m_controlsFont; }
 
   // One pass over the container with its rectangle in pixels; nothing before WM_INITDIALOG.
   void UpdateLayout(LayoutContainer* container, const RECT& rect);
@@ -219,6 +240,7 @@ class DialogLayout {
 
  private:
   void Initialize(HWND hwnd);
+  void BuildRoot();
   void Release();
 
   DialogTemplate m_template;
@@ -229,6 +251,11 @@ class DialogLayout {
   bool m_gripper = true;
   HWND m_hWnd = nullptr;
   HWND m_wndGripper = nullptr;
+  UINT m_dpi = kDefaultDpi;
+  SIZE m_gripSize = {};         // as the system made it, at m_gripDpi
+  UINT m_gripDpi = kDefaultDpi;
+  HFONT m_controlsFont = nullptr;  // what the controls show their text in
+  UniqueFont m_font;               // made by the last rescale, if any
 };
 
 #endif

@@ -23,6 +23,7 @@ bool DialogTemplate::Load(UINT resourceId) {
   m_pTmpl = nullptr;
   m_extended = false;
   m_baseWidth = m_baseHeight = 0;
+  m_baseDpi = 0;
   HINSTANCE instance = GetResourceInstance();
   HRSRC hRsrc = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(5));
   DK_ASSERT(hRsrc != 0);
@@ -114,6 +115,12 @@ UniqueFont DialogTemplate::CreatePointFont(const LOGFONTW& font, HDC hdc) {
   return UniqueFont(CreateFontIndirectW(&scaled));
 }
 
+UniqueFont DialogTemplate::CreateFontForDpi(const LOGFONTW& font, UINT dpi) {
+  LOGFONTW scaled = font;
+  scaled.lfHeight = -MulDiv(abs(font.lfHeight), static_cast<int>(dpi), 72);
+  return UniqueFont(CreateFontIndirectW(&scaled));
+}
+
 DialogItemTemplate DialogTemplate::GetFirstItem() const {
   DK_ASSERT(GetItemCount() > 0);
   if (m_pTmpl == nullptr) return DialogItemTemplate(*this);
@@ -138,20 +145,29 @@ DialogItemTemplate DialogTemplate::FindItem(UINT id) const {
   return DialogItemTemplate(*this);
 }
 
-void DialogTemplate::MeasureBaseUnits() const {
+void DialogTemplate::MeasureBaseUnits(UINT dpi) const {
   static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   HDC hdcScreen = (GetStyle() & DS_SETFONT) ? GetDC(nullptr) : nullptr;
   if (GetStyle() & DS_SETFONT) DK_ASSERT(hdcScreen != 0);
   if (hdcScreen == nullptr) {
-    // No font of its own: the dialog uses the system font, whose units the system keeps.
+    // No font of its own: the dialog uses the system font, whose units the system keeps for
+    // the system DPI.
     LONG units = GetDialogBaseUnits();
     m_baseWidth = LOWORD(units);
     m_baseHeight = HIWORD(units);
+    if (dpi != 0) {
+      HDC screen = GetDC(nullptr);
+      int systemDpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+      if (screen != nullptr) ReleaseDC(nullptr, screen);
+      m_baseWidth = MulDiv(m_baseWidth, static_cast<int>(dpi), systemDpi);
+      m_baseHeight = MulDiv(m_baseHeight, static_cast<int>(dpi), systemDpi);
+    }
     return;
   }
   LOGFONTW description;
   GetFont(&description);
-  UniqueFont font = CreatePointFont(description, hdcScreen);
+  // Pixel heights measure alike on any screen context, whatever DPI it reports.
+  UniqueFont font = dpi != 0 ? CreateFontForDpi(description, dpi) : CreatePointFont(description, hdcScreen);
   HGDIOBJ previous = SelectObject(hdcScreen, font.Get());
   TEXTMETRICA metrics = {};
   GetTextMetricsA(hdcScreen, &metrics);
@@ -165,12 +181,21 @@ void DialogTemplate::MeasureBaseUnits() const {
   ReleaseDC(nullptr, hdcScreen);
 }
 
-bool DialogTemplate::DialogUnitsToPixels(RECT* rect) const {
+bool DialogTemplate::DialogUnitsToPixels(RECT* rect, UINT dpi) const {
   DK_ASSERT(m_pTmpl != 0);
-  if (m_baseWidth == 0 && m_baseHeight == 0) MeasureBaseUnits();
+  if ((m_baseWidth == 0 && m_baseHeight == 0) || dpi != m_baseDpi) {
+    MeasureBaseUnits(dpi);
+    m_baseDpi = dpi;
+  }
   rect->left = MulDiv(rect->left, m_baseWidth, 4);
   rect->top = MulDiv(rect->top, m_baseHeight, 8);
   rect->right = MulDiv(rect->right, m_baseWidth, 4);
   rect->bottom = MulDiv(rect->bottom, m_baseHeight, 8);
   return true;
+}
+
+RECT DialogTemplate::ItemRect(const DialogItemTemplate& item, UINT dpi) const {
+  RECT units = {item.GetX(), item.GetY(), item.GetCx(), item.GetCy()};
+  DialogUnitsToPixels(&units, dpi);
+  return {units.left, units.top, units.left + units.right, units.top + units.bottom};
 }

@@ -42,6 +42,9 @@ class DialogTemplate {
   // A font from such a record, its height turned from points into logical units of hdc
   // (the screen when null): 8 points at 96 dpi are -11.
   static UniqueFont CreatePointFont(const LOGFONTW& font, HDC hdc = nullptr);
+  // The same at a DPI of a monitor rather than of a device context: what the dialog manager
+  // makes for a dialog on that monitor.
+  static UniqueFont CreateFontForDpi(const LOGFONTW& font, UINT dpi);
 
   // The template must have an item.
   DialogItemTemplate GetFirstItem() const;
@@ -49,17 +52,22 @@ class DialogTemplate {
   DialogItemTemplate FindItem(UINT id) const;
 
   // Converts in place with the template's font, or with the system's dialog base units
-  // when the template names none; the units are measured once and kept.
-  bool DialogUnitsToPixels(RECT* rect) const;
+  // when the template names none; the units are measured once per DPI and kept. dpi 0 is
+  // the screen's (the system DPI).
+  bool DialogUnitsToPixels(RECT* rect, UINT dpi = 0) const;
+  // Where the dialog manager puts an item at a DPI, in the dialog's client area: its place
+  // and its size converted each on its own, as the dialog manager does.
+  RECT ItemRect(const DialogItemTemplate& item, UINT dpi = 0) const;
 
  private:
   const WORD* MenuField() const;
-  void MeasureBaseUnits() const;
+  void MeasureBaseUnits(UINT dpi) const;
 
   bool m_extended = false;
   const BYTE* m_pTmpl = nullptr;
   mutable int m_baseWidth = 0;
   mutable int m_baseHeight = 0;
+  mutable UINT m_baseDpi = 0;  // the DPI the base units were measured for; 0: the screen's
 };
 
 #endif

@@ -170,8 +170,11 @@ std::string TambrelEngine::ShadowText(int actionId, bool withIds) {
     if (withIds) text += " (#" + std::to_string(id) + ")";
     return text;
   };
+  // The binding fires on the key-down, ending the toggle, and the tray's key, which acts on
+  // the release while toggled, never does: it is the one that loses.
+  if (shadow == kShadowedByTrayKey)
+    return named(type, actionId) + " fires first: the tray icon's hot key never fires while toggled";
   std::string text = named(type, actionId) + " never fires: ";
   if (shadow == kShadowedByToggleKey) return text + "it is the Tambrel key";
-  if (shadow == kShadowedByTrayKey) return text + "it is a hot key of the tray icon";
   return text + named(ShortcutOf(m_actions[shadow].shortcutPluginId), shadow) + " fires first";
 }

@@ -116,11 +116,13 @@ class TambrelEngine final : public Engine {
   int AddAction(const ActionRecord& record);  // under the next action id, which it returns
 
   // The binding that always fires before actionId can, so that it never fires, as its
-  // shortcut plugin's library tells; kShadowedByToggleKey or kShadowedByTrayKey when a key
-  // of Tambrel's own takes its shortcut; 0 when it can fire or nobody can tell.
+  // shortcut plugin's library tells; kShadowedByToggleKey when the Tambrel key takes its
+  // shortcut, kShadowedByTrayKey when it takes a tray hot key's while toggled; 0 when it can
+  // fire or nobody can tell.
   int ShadowOf(int actionId);
   // "NP never fires: N fires first", with the bindings' ids after their shortcuts when asked;
-  // empty when the binding can fire.
+  // for a binding on a tray hot key, the tray's key is named as the one that never fires;
+  // empty when nothing is in the way.
   std::string ShadowText(int actionId, bool withIds);
 
   // Key names.

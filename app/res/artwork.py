@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Tambrel's own artwork, drawn in code: the program icon (a key cap with a T on it, in a
-large and a small size) and the picture of the about box. Writes .ico and .bmp files.
+"""Tambrel's own artwork, drawn in code: the program icon (a key cap with a T on it) and the
+picture of the about box. Every icon holds an image for each size that Windows asks for at
+100% to 200% scaling (16, 20, 24, 32 for small icons; 32, 40, 48, 64 for large ones), so none
+is stretched. Writes .ico and .bmp files.
 Usage: artwork.py OUTPUT_FOLDER [plugins]"""
 import os
 import struct
@@ -11,6 +13,10 @@ CAP_EDGE = (24, 62, 112)
 CAP_TOP = (92, 158, 222)
 LETTER = (255, 255, 255)
 GLOW = (120, 230, 120)     # the toggled green
+
+SMALL_SIZES = [16, 20, 24, 32]   # small icons at 96, 120, 144 and 192 DPI
+LARGE_SIZES = [32, 40, 48, 64]   # large icons at the same
+ALL_SIZES = sorted(set(SMALL_SIZES + LARGE_SIZES))
 
 
 GLYPHS = {  # 5 x 5 letters for the plugins' icons
@@ -141,10 +147,9 @@ def plugin_icons(out):
     }
     for name, (letter, cap, top) in icons.items():
         if name == 'tray-enabled.ico':
-            write_ico(os.path.join(out, name), [key_cap(16), key_cap(32)])
+            write_ico(os.path.join(out, name), [key_cap(n) for n in ALL_SIZES])
         else:
-            write_ico(os.path.join(out, name), [lettered_cap(16, letter, cap or CAP, top or CAP_TOP),
-                                                lettered_cap(32, letter, cap or CAP, top or CAP_TOP)])
+            write_ico(os.path.join(out, name), [lettered_cap(n, letter, cap or CAP, top or CAP_TOP) for n in ALL_SIZES])
 
 
 def main():
@@ -153,9 +158,10 @@ def main():
     if len(sys.argv) > 2 and sys.argv[2] == 'plugins':
         plugin_icons(out)
         return
-    write_ico(os.path.join(out, 'tambrel.ico'), [key_cap(32), key_cap(16)])
-    write_ico(os.path.join(out, 'tambrel-small.ico'), [key_cap(16), key_cap(32)])
-    write_bmp(os.path.join(out, 'about.bmp'), key_cap(48), (212, 208, 200))
+    write_ico(os.path.join(out, 'tambrel.ico'), [key_cap(n) for n in LARGE_SIZES + SMALL_SIZES[:-1]])
+    write_ico(os.path.join(out, 'tambrel-small.ico'), [key_cap(n) for n in SMALL_SIZES])
+    # Drawn large and shrunk to the about box's DPI (48 pixels at 100%).
+    write_bmp(os.path.join(out, 'about.bmp'), key_cap(96), (212, 208, 200))
 
 
 if __name__ == '__main__':

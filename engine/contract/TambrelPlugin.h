@@ -10,9 +10,10 @@
 // binding that always fires before it can, so that it never fires; 0 when it can fire or is
 // not the library's. Two negative answers name no binding: kShadowedByToggleKey (-1), the
 // shortcut's key is the Tambrel key, which the toggle key takes in any modifier state;
-// kShadowedByTrayKey (-2), the shortcut is one of the tray's hot keys, which are the tray's
-// while toggled. The engine asks it outside the
-// hook, for warnings and the debug report.
+// kShadowedByTrayKey (-2), the shortcut is one of the tray's hot keys and fires while
+// toggled, on the key-down, so that the tray's key, which acts on the release, never does
+// then (the binding fires; the tray's key is the one that loses). The engine asks it outside
+// the hook, for warnings and the debug report.
 //
 // Life of a plugin object, as the engine drives it:
 //  1. registration: CheckVersion(PLUGIN_INTERFACE_VERSION), GetName, then (if accepted,

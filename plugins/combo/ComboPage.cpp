@@ -11,17 +11,27 @@ const UINT kShowTaken = WM_APP + 1;
 
 }  // namespace
 
-const LayoutMapEntry ComboPage::kLayout[2] = {
+const LayoutMapEntry ComboPage::kLayout[3] = {
     {IDC_COMBO_KEYS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_COMBO_PROGRAMS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_COMBO_WARNING, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
 };
 
 ComboPage::ComboPage() : SettingsPage(IDD_COMBO_PAGE, PLUGIN_SHORTCUTTYPE, kLayout) {}
 
-void ComboPage::SetCombination(int vk, int modifiers, const std::string& text) {
+void ComboPage::SetCombination(int vk, int modifiers, const std::string& text, const std::string& warning) {
   m_vk = vk;
   m_modifiers = modifiers;
-  if (IsOpen()) SetDlgItemTextA(Window(), IDC_COMBO_KEYS, text.c_str());
+  if (!IsOpen()) return;
+  SetDlgItemTextA(Window(), IDC_COMBO_KEYS, text.c_str());
+  // A static without a background of its own leaves its old text behind: the page paints
+  // under it anew.
+  HWND line = Item(IDC_COMBO_WARNING);
+  SetWindowTextA(line, warning.c_str());
+  RECT area;
+  GetWindowRect(line, &area);
+  MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&area), 2);
+  RedrawWindow(Window(), &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ComboPage::Take(int vk, int modifiers) {
@@ -30,10 +40,17 @@ void ComboPage::Take(int vk, int modifiers) {
   if (IsOpen()) PostMessageA(Window(), kShowTaken, 0, 0);
 }
 
-bool ComboPage::OnPageMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
+bool ComboPage::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  // The warning is written straight on the page's own background, as the labels are.
+  if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_COMBO_WARNING)) {
+    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    *result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    return true;
+  }
   if (message != kShowTaken) return false;
-  SetDlgItemTextA(Window(), IDC_COMBO_KEYS,
-                  m_namer != nullptr ? m_namer(m_namerContext, m_vk, m_modifiers).c_str() : "");
+  std::string text, warning;
+  if (m_describe != nullptr) m_describe(m_describeContext, m_vk, m_modifiers, &text, &warning);
+  SetCombination(m_vk, m_modifiers, text, warning);
   *result = 0;
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "AltGr.h"
 #include "CheckBoxPage.h"
 #include "ComboPage.h"
 #include "HeldModifiers.h"
@@ -120,28 +121,31 @@ bool ComboPlugin::WantsKeyEvents() { return m_enabled || (m_pageOpen && TheCombo
 bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   unsigned vk = key->vkCode;
   bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  // AltGr's made-up Ctrl is no Ctrl the user holds: it is tracked apart, and passes.
+  if (IsAltGrControl(*key)) {
+    m_altGrDown = down;
+    return false;
+  }
   // Every modifier event counts, sent by programs too: they change what the system holds.
   if (unsigned bit = SidedBit(vk)) m_heldModifiers = down ? m_heldModifiers | bit : m_heldModifiers & ~bit;
   // This library's own typing and mask keys never fire: a macro that presses its own
   // combination would run again and again. Neither does a sandboxed program's input; other
   // programs' input does (on-screen keyboards).
   if (IsInertKeyEvent(key)) return false;
-  if (m_pageOpen && TheComboPage().Capturing()) return Capture(key, message);
+  if (m_pageOpen && TheComboPage().Capturing()) {
+    if (!down) MaskMenuKey(vk);
+    return Capture(key, message);
+  }
   if (!m_enabled) return false;
   if (!down) {
     if (vk == m_heldKey) m_heldKey = 0;
-    // Alt or Win pressed and released with no other key between opens the menu bar or the
-    // Start menu; the key of the combination was swallowed, so an unassigned key stands in.
-    if (m_maskPending && IsAltOrWin(vk)) {
-      m_maskPending = false;
-      INPUT mask[2] = {KeyInput(kMaskKey, false), KeyInput(kMaskKey, true)};
-      SendInput(2, mask, sizeof(INPUT));
-    }
+    MaskMenuKey(vk);
     return false;
   }
   if (vk == m_heldKey && vk != 0) return true;  // auto-repeat: swallowed, fired once already
   if (!m_table.HasKey(vk) || (m_toggled && !m_whileToggled) || m_engine == nullptr) return false;
   int modifiers = m_heldModifiers != 0 ? m_readModifiers() : 0;
+  if (AltGrHeld(modifiers)) return false;  // the key types its AltGr character
   int actionId = m_table.Winner(vk, modifiers, m_table.NeedsProgram(vk, modifiers) ? ProgramNow() : 0);
   if (actionId == 0 || TakenByToggleKey(vk, key->scanCode)) return false;
   m_heldKey = vk;
@@ -152,15 +156,37 @@ bool ComboPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   return true;
 }
 
+// Alt or Win pressed and released with no other key between opens the menu bar or the Start
+// menu; when the key of a combination was swallowed (it fired, or the page took it), an
+// unassigned key stands in, right before Alt's or Win's release.
+void ComboPlugin::MaskMenuKey(unsigned vk) {
+  if (!m_maskPending || !IsAltOrWin(vk)) return;
+  m_maskPending = false;
+  INPUT mask[2] = {KeyInput(kMaskKey, false), KeyInput(kMaskKey, true)};
+  m_sendInput(2, mask, sizeof(INPUT));
+}
+
+// Whether AltGr is held, so that a key pressed types its character. AltGr is its right Alt:
+// once that is up, as the hook saw or as the system holds no Alt, AltGr is up too, even when
+// the release of its Ctrl never came by the hook.
+bool ComboPlugin::AltGrHeld(int modifiers) {
+  if (m_altGrDown && (!(m_heldModifiers & SidedBit(VK_RMENU)) || !(modifiers & kComboAlt))) m_altGrDown = false;
+  return m_altGrDown;
+}
+
 // While the box has the focus, the key pressed with its modifiers is the new combination;
-// Backspace alone clears it, Tab and Shift+Tab move on. Modifiers pass, so none sticks.
+// Backspace alone clears it, Tab and Shift+Tab move on. Modifiers pass, so none sticks; a key
+// with AltGr is no combination and passes too.
 bool ComboPlugin::Capture(const KBDLLHOOKSTRUCT* key, UINT message) {
   unsigned vk = key->vkCode;
   if (IsModifierKey(vk) || (message != WM_KEYDOWN && message != WM_SYSKEYDOWN)) return false;
   int modifiers = m_heldModifiers != 0 ? m_readModifiers() : 0;
+  if (AltGrHeld(modifiers)) return false;
   if (vk == VK_TAB && (modifiers & ~kComboShift) == 0) return false;
   if (vk == VK_BACK && modifiers == 0) vk = 0;
   if (vk == 0) modifiers = 0;
+  // As when a combination fires: Alt or Win let go after the swallowed key must not open a menu.
+  if (modifiers & (kComboAlt | kComboWin)) m_maskPending = true;
   TheComboPage().Take(static_cast<int>(vk), modifiers);
   return true;
 }
@@ -188,6 +214,12 @@ int ComboPlugin::ProgramNow() const {
 void ComboPlugin::SetProgram(const char* name) {
   m_programFixed = name != nullptr;
   m_fixedProgram = name != nullptr ? name : "";
+}
+
+std::string ComboPlugin::LayoutWarning(int vk, int modifiers) {
+  if (m_layouts != nullptr) return AltGrWarning(*m_layouts, vk, modifiers, ComboText(vk, modifiers));
+  InstalledLayouts installed;  // asked anew: the user may add a layout at any time
+  return AltGrWarning(installed, vk, modifiers, ComboText(vk, modifiers));
 }
 
 std::string ComboPlugin::ComboText(int vk, int modifiers) {
@@ -256,7 +288,8 @@ void ComboPlugin::Select(int actionId) {
   ComboPage& page = TheComboPage();
   auto it = actionId != 0 ? m_combos.find(actionId) : m_combos.end();
   bool known = it != m_combos.end();
-  page.SetCombination(known ? it->second.vk : 0, known ? it->second.modifiers : 0, known ? it->second.text : "");
+  page.SetCombination(known ? it->second.vk : 0, known ? it->second.modifiers : 0, known ? it->second.text : "",
+                      known ? LayoutWarning(it->second.vk, it->second.modifiers) : "");
   SetDlgItemTextA(page.Window(), IDC_COMBO_PROGRAMS,
                   known ? m_programNames.List(it->second.programs, "; ").c_str() : "");
 }
@@ -278,8 +311,12 @@ const char* ComboPlugin::GetShortcutText(int actionId) {
 void ComboPlugin::CreatePage(HWND parent, RECT rect) {
   ComboPage& page = TheComboPage();
   if (m_pageOpen || !page.Open(parent, rect)) return;
-  page.SetNamer(
-      [](void* plugin, int vk, int modifiers) { return static_cast<ComboPlugin*>(plugin)->ComboText(vk, modifiers); },
+  page.SetDescriber(
+      [](void* context, int vk, int modifiers, std::string* text, std::string* warning) {
+        ComboPlugin* plugin = static_cast<ComboPlugin*>(context);
+        *text = plugin->ComboText(vk, modifiers);
+        *warning = plugin->LayoutWarning(vk, modifiers);
+      },
       this);
   m_pageOpen = true;
   Select(m_current);
@@ -320,10 +357,13 @@ void ComboPlugin::DestroySettingsPage() {
   m_settingsPage = nullptr;
 }
 
-// Every combination admitted in the program at hand, in text order: none of them is typed,
-// so the notice lists them beside the sequences when no typed text leads anywhere.
+// The combinations that can fire in the program at hand while toggled, in text order: none
+// of them is typed, so the notice lists them beside the sequences when no typed text leads
+// anywhere. The notice shows only while toggled, when combinations fire only if the user lets
+// them; and of several on one combination only the one that wins there, never the Tambrel
+// key's.
 size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
-  if (!m_enabled) return 0;
+  if (!m_enabled || !m_whileToggled) return 0;
   // The program at hand is the one the toggle started in: looked up once per toggle, and
   // only where some combination has a filter (a lookup asks the system about a process).
   if (!m_sheetProgramKnown) {
@@ -333,23 +373,22 @@ size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
     m_sheetProgramKnown = true;
   }
   int program = m_sheetProgram;
-  std::vector<std::pair<const Combo*, int>> admitted;
+  std::vector<std::pair<const Combo*, int>> firing;
   for (const auto& entry : m_combos) {
     const Combo& combo = entry.second;
-    if (combo.vk == 0) continue;
-    if (!combo.programs.empty() &&
-        std::find(combo.programs.begin(), combo.programs.end(), program) == combo.programs.end())
-      continue;
-    admitted.emplace_back(&combo, entry.first);
+    unsigned vk = static_cast<unsigned>(combo.vk);
+    if (vk == 0 || m_table.Winner(vk, combo.modifiers, program) != entry.first) continue;
+    if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) continue;
+    firing.emplace_back(&combo, entry.first);
   }
-  std::sort(admitted.begin(), admitted.end(),
+  std::sort(firing.begin(), firing.end(),
             [](const std::pair<const Combo*, int>& a, const std::pair<const Combo*, int>& b) {
               int c = a.first->text.compare(b.first->text);
               return c != 0 ? c < 0 : a.second < b.second;
             });
-  for (size_t i = 0; i < admitted.size() && i < max; ++i)
-    rows[i] = SheetRow{admitted[i].second, admitted[i].first->text.c_str(), 0};
-  return admitted.size();
+  for (size_t i = 0; i < firing.size() && i < max; ++i)
+    rows[i] = SheetRow{firing[i].second, firing[i].first->text.c_str(), 0};
+  return firing.size();
 }
 
 int ComboPlugin::ShadowOf(int actionId) {
@@ -377,4 +416,6 @@ void ComboPlugin::AppendDebugInfo(std::string& text, bool forAction, int actionI
   if (it == m_combos.end()) return;
   text += "\t\t" + std::string(GetShortcutText(actionId)) + " (key " + std::to_string(it->second.vk) + ", modifiers " +
           std::to_string(it->second.modifiers) + ")\n";
+  std::string warning = LayoutWarning(it->second.vk, it->second.modifiers);
+  if (!warning.empty()) text += "\t\t" + warning + "\n";
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "AltGr.h"
 #include "BuiltInPlugin.h"
 #include "CheatSheet.h"
 #include "ComboTable.h"
@@ -57,9 +58,16 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   void SetWhileToggled(bool on) { m_whileToggled = on; }
   // "Ctrl+Alt+T"; empty for no combination.
   std::string ComboText(int vk, int modifiers);
+  // "On German, Ctrl+Alt+Q types @", for a combination that types a character on one of the
+  // user's keyboard layouts; empty otherwise.
+  std::string LayoutWarning(int vk, int modifiers);
+  // For the tests: the layouts to warn about instead of the installed ones; null: those.
+  void SetLayouts(const KeyboardLayouts* layouts) { m_layouts = layouts; }
   // For the tests: where the modifier state (while the hook saw a modifier go down) and the
   // foreground program come from.
   void SetModifierReader(int (*reader)()) { m_readModifiers = reader; }
+  // Where the mask key goes; SendInput unless a test watches it.
+  void SetInputSender(UINT(WINAPI* send)(UINT, LPINPUT, int)) { m_sendInput = send; }
   void SetProgram(const char* name);  // a fixed program instead of the foreground one; null: the real one
   // Whether a binding holds this combination (vk 0: none); for the tests.
   bool Find(int actionId, int* vk, int* modifiers) const;
@@ -77,6 +85,8 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   void Store(int actionId, int vk, int modifiers, const std::string& programs);
   int ProgramNow() const;
   bool Capture(const KBDLLHOOKSTRUCT* key, UINT message);
+  void MaskMenuKey(unsigned vk);
+  bool AltGrHeld(int modifiers);
   bool TakenByToggleKey(unsigned vk, unsigned scanCode) const;
 
   std::map<int, Combo> m_combos;
@@ -85,13 +95,16 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   std::string m_fixedProgram;
   bool m_programFixed = false;
   int (*m_readModifiers)();
+  UINT(WINAPI* m_sendInput)(UINT, LPINPUT, int) = SendInput;
   bool m_whileToggled = false;
   bool m_toggled = false;
   int m_sheetProgram = 0;  // the program the notice's rows are for
   bool m_sheetProgramKnown = false;
   unsigned m_heldModifiers = 0;  // bits of kSidedModifiers that the hook saw go down
   unsigned m_heldKey = 0;        // the key whose combination fired, until its release
-  bool m_maskPending = false;    // a combination fired with Alt or Win held
+  bool m_maskPending = false;    // a combination fired, or was captured, with Alt or Win held
+  bool m_altGrDown = false;      // AltGr's made-up Ctrl went down and not up yet
+  const KeyboardLayouts* m_layouts = nullptr;
   int m_current = 0;
   bool m_pageOpen = false;
   std::string m_text;  // GetShortcutText's answer

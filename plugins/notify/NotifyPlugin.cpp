@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "CheckBoxPage.h"
+#include "Dpi.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
@@ -13,12 +14,14 @@ namespace {
 
 const char kClassName[] = "TambrelNotify";
 const char kNotice[] = "Tambrel is toggled";
+// Pixels at 96 DPI; the notice scales them to the DPI of its monitor.
 const int kWidth = 470;
 const int kHeight = 45;
 const int kMargin = 10;      // off the work area's right and bottom edges
 const int kRowHeight = 20;
 const int kPanelPadding = 6;
 const int kColumnGap = 16;
+const int kRowFontHeight = 16;
 const UINT_PTR kRefreshTimer = 1;
 // The notice as described, and with the list: then it also lets every click through and
 // never activates, as it may cover part of what the user works on.
@@ -70,10 +73,7 @@ NotifyPage& Page() {
 
 NotifyPlugin::NotifyPlugin()
     : BuiltInPlugin("Window Tambrel Notify Plugin", NOTIFY_PLUGIN_GUID, PLUGIN_NOTIFYHANDLER | PLUGIN_NOTIFIER,
-                    IDI_NOTIFY),
-      m_noticeFont(MakeFont(kHeight, FW_BOLD)),
-      m_rowFont(MakeFont(16, FW_NORMAL)),
-      m_typedFont(MakeFont(16, FW_BOLD)) {
+                    IDI_NOTIFY) {
   WNDCLASSA windowClass = {};
   windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_NOCLOSE;  // 0x223
   windowClass.lpfnWndProc = WindowProc;
@@ -85,9 +85,12 @@ NotifyPlugin::NotifyPlugin()
   RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   m_text = kNotice;
-  m_window = CreateWindowExA(kSheetStyle, kClassName, kNotice, WS_POPUP, work.right - kWidth - kMargin,
-                             work.bottom - kHeight - kMargin, kWidth, kHeight, nullptr, nullptr, PluginModule(),
-                             this);
+  m_dpi = WindowDpi(nullptr);  // the primary monitor's, where the work area lies
+  m_window = CreateWindowExA(kSheetStyle, kClassName, kNotice, WS_POPUP, work.right - Px(kWidth) - Px(kMargin),
+                             work.bottom - Px(kHeight) - Px(kMargin), Px(kWidth), Px(kHeight), nullptr, nullptr,
+                             PluginModule(), this);
+  if (m_window != nullptr) m_dpi = WindowDpi(m_window);
+  MakeFonts();
   // Black is see-through: only the letters (and the list's panel) show on the desktop.
   if (m_window != nullptr) SetLayeredWindowAttributes(m_window, 0, 0, LWA_COLORKEY);
   SetSheetListener(this);
@@ -98,6 +101,21 @@ NotifyPlugin::~NotifyPlugin() {
   DestroySettingsPage();
   if (m_window != nullptr) DestroyWindow(m_window);
   UnregisterClassA(kClassName, PluginModule());
+}
+
+void NotifyPlugin::MakeFonts() {
+  m_noticeFont.Reset(MakeFont(Px(kHeight), FW_BOLD));
+  m_rowFont.Reset(MakeFont(Px(kRowFontHeight), FW_NORMAL));
+  m_typedFont.Reset(MakeFont(Px(kRowFontHeight), FW_BOLD));
+}
+
+// Moved to a monitor of another DPI: letters, rows and margins follow. The notice places
+// itself (the corner of its monitor), so the rectangle Windows suggests is not taken.
+void NotifyPlugin::OnDpiChanged(UINT dpi) {
+  if (dpi == 0 || dpi == m_dpi) return;
+  m_dpi = dpi;
+  MakeFonts();
+  Place();
 }
 
 void NotifyPlugin::LoadSettings(xmlNode* firstChild) {
@@ -220,17 +238,18 @@ void NotifyPlugin::Place() {
   }
   ReleaseDC(m_window, dc);
   size_t lines = m_rows.size() + (m_moreRows > 0 ? 1 : 0);
-  int panel = lines > 0 ? static_cast<int>(lines) * kRowHeight + 2 * kPanelPadding : 0;
-  int width = std::max(kWidth, shortcutWidth + kColumnGap + actionWidth + 2 * kPanelPadding);
-  int height = panel + kHeight;
+  int panel = lines > 0 ? static_cast<int>(lines) * Px(kRowHeight) + 2 * Px(kPanelPadding) : 0;
+  int width = std::max(Px(kWidth), shortcutWidth + Px(kColumnGap) + actionWidth + 2 * Px(kPanelPadding));
+  int height = panel + Px(kHeight);
 
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoA(MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT& work = monitor.rcWork;
-  width = std::min(width, static_cast<int>(work.right - work.left) - kMargin);
-  height = std::min(height, static_cast<int>(work.bottom - work.top) - kMargin);
-  SetWindowPos(m_window, nullptr, work.right - width - kMargin, work.bottom - height - kMargin, width, height,
+  int margin = Px(kMargin);
+  width = std::min(width, static_cast<int>(work.right - work.left) - margin);
+  height = std::min(height, static_cast<int>(work.bottom - work.top) - margin);
+  SetWindowPos(m_window, nullptr, work.right - width - margin, work.bottom - height - margin, width, height,
                SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
   InvalidateRect(m_window, nullptr, TRUE);
 }
@@ -242,7 +261,8 @@ void NotifyPlugin::Paint(HDC dc) {
   // Black is the colour key: the background vanishes, the letters stay.
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   size_t lines = m_rows.size() + (m_moreRows > 0 ? 1 : 0);
-  int panel = lines > 0 ? static_cast<int>(lines) * kRowHeight + 2 * kPanelPadding : 0;
+  int padding = Px(kPanelPadding);
+  int panel = lines > 0 ? static_cast<int>(lines) * Px(kRowHeight) + 2 * padding : 0;
   if (panel > 0) {
     RECT area = {0, 0, client.right, panel};
     HBRUSH brush = CreateSolidBrush(kPanel);
@@ -250,16 +270,16 @@ void NotifyPlugin::Paint(HDC dc) {
     DeleteObject(brush);
     int shortcutWidth = 0;
     for (const Row& row : m_rows) shortcutWidth = std::max(shortcutWidth, TextWidth(dc, m_typedFont.Get(), row.shortcut));
-    int y = kPanelPadding;
+    int y = padding;
     for (const Row& row : m_rows) {
-      int x = kPanelPadding;
+      int x = padding;
       std::string typed = row.shortcut.substr(0, row.typed), rest = row.shortcut.substr(row.typed);
       PaintText(dc, m_typedFont.Get(), kTyped, x, y, typed);
       PaintText(dc, m_rowFont.Get(), kShortcut, x + TextWidth(dc, m_typedFont.Get(), typed), y, rest);
-      PaintText(dc, m_rowFont.Get(), kAction, x + shortcutWidth + kColumnGap, y, row.action);
-      y += kRowHeight;
+      PaintText(dc, m_rowFont.Get(), kAction, x + shortcutWidth + Px(kColumnGap), y, row.action);
+      y += Px(kRowHeight);
     }
-    if (m_moreRows > 0) PaintText(dc, m_rowFont.Get(), kAction, kPanelPadding, y, "and " + std::to_string(m_moreRows) + " more");
+    if (m_moreRows > 0) PaintText(dc, m_rowFont.Get(), kAction, padding, y, "and " + std::to_string(m_moreRows) + " more");
   }
   PaintText(dc, m_noticeFont.Get(), RGB(0, 255, 0), 0, panel, kNotice);
 }
@@ -285,6 +305,9 @@ LRESULT CALLBACK NotifyPlugin::WindowProc(HWND window, UINT message, WPARAM wPar
       return 0;
     case WM_DISPLAYCHANGE:
       plugin->Place();
+      return 0;
+    case WM_DPICHANGED:
+      plugin->OnDpiChanged(DpiOfChange(wParam));
       return 0;
     case WM_MOVING:
       // The notice stays where it is.

@@ -45,6 +45,7 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
 
   // For the tests.
   HWND NoticeWindow() const { return m_window; }
+  UINT Dpi() const { return m_dpi; }
 
   // At most this many bindings are listed; a last row says how many more there are.
   static const size_t kMaxRows = 12;
@@ -57,6 +58,9 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Place();
   void Paint(HDC dc);
+  void MakeFonts();
+  void OnDpiChanged(UINT dpi);
+  int Px(int value) const { return MulDiv(value, static_cast<int>(m_dpi), 96); }  // 96-DPI pixels at the notice's DPI
   std::string ActionText(int actionId);
 
   void PostRefresh();
@@ -65,6 +69,7 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
   bool m_showBindings = true;
   bool m_refreshPosted = false;  // the refresh timer is set: once, however fast the keys come
   HWND m_window = nullptr;
+  UINT m_dpi = 96;
   UniqueFont m_noticeFont, m_rowFont, m_typedFont;
   std::vector<Row> m_rows;
   std::string m_text;  // the window's text, as last set

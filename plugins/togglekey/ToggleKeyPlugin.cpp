@@ -59,6 +59,9 @@ class ToggleKeyPage : public SettingsPage {
         m_owner->m_useScanCode = IsDlgButtonChecked(Window(), IDC_TOGGLEKEY_SCANCODE) == BST_CHECKED;
         m_owner->RefreshPage();
         return true;
+      case IDC_TOGGLEKEY_ESCAPE:
+        m_owner->m_escapeCancels = IsDlgButtonChecked(Window(), IDC_TOGGLEKEY_ESCAPE) == BST_CHECKED;
+        return true;
     }
     return false;
   }
@@ -70,6 +73,7 @@ class ToggleKeyPage : public SettingsPage {
       {IDC_TOGGLEKEY_SCAN, LAYOUT_TOP | LAYOUT_RIGHT},
       {IDC_TOGGLEKEY_TEXT, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
       {IDC_TOGGLEKEY_TIMEOUT, LAYOUT_LEFT | LAYOUT_TOP},
+      {IDC_TOGGLEKEY_ESCAPE, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
   };
 
   ToggleKeyPlugin* m_owner = nullptr;
@@ -144,6 +148,8 @@ void ToggleKeyPlugin::LoadSettings(xmlNode* firstChild) {
     } else if (IsElement(node, "timeout")) {
       long seconds = strtol(NodeText(node->children).c_str(), nullptr, 10);
       m_timeout = seconds < 0 ? 0 : seconds > 3600 ? 3600 : static_cast<int>(seconds);
+    } else if (IsElement(node, "escapecancels") && m_engine != nullptr) {
+      m_escapeCancels = m_engine->ParseBool(NodeText(node->children).c_str());
     }
   }
 }
@@ -153,6 +159,9 @@ void ToggleKeyPlugin::SaveSettings(xmlNode* pluginElement) {
   const char* flag = m_engine != nullptr ? m_engine->BoolToText(m_useScanCode) : (m_useScanCode ? "yes" : "no");
   AddTextChild(pluginElement, "scancode", flag);
   if (m_timeout > 0) AddTextChild(pluginElement, "timeout", std::to_string(m_timeout));
+  // Written only when on: a file without it keeps its bytes.
+  if (m_escapeCancels)
+    AddTextChild(pluginElement, "escapecancels", m_engine != nullptr ? m_engine->BoolToText(true) : "yes");
 }
 
 bool ToggleKeyPlugin::PageOpen() const { return m_page != nullptr && m_page->OwnedBy(this); }
@@ -174,6 +183,7 @@ void ToggleKeyPlugin::RefreshPage() {
   HWND page = m_page->Window();
   // The box shows the stored choice, also when the page opens.
   CheckDlgButton(page, IDC_TOGGLEKEY_SCANCODE, m_useScanCode ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_TOGGLEKEY_ESCAPE, m_escapeCancels ? BST_CHECKED : BST_UNCHECKED);
   char name[48] = "";
   const char* text = "";
   KeyInfo info = {};
@@ -208,6 +218,13 @@ bool ToggleKeyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   // A VK_PACKET event is a character typed as Unicode input (Type Text): its scan code field
   // holds that character, which may well equal the toggle key's scan code.
   if (!m_enabled || key->vkCode == VK_PACKET) return false;
+  // Escape backs out of a toggle, as in other tools with a leader key, when the user wants it
+  // (unless it is the Tambrel key itself). On its press: its release, which the tray's quit
+  // key acts on, then finds the toggle off; the engine keeps the release with the press.
+  if (m_escapeCancels && m_toggled && key->vkCode == VK_ESCAPE && !TakesKey(key->vkCode, key->scanCode)) {
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && m_engine != nullptr) m_engine->SetToggled(false);
+    return true;
+  }
   DWORD code = m_useScanCode ? key->scanCode : key->vkCode;
   if (code != static_cast<DWORD>(m_keyCode)) return false;
   // Only the plain release toggles; with Alt held the key is still kept from other programs.
@@ -220,4 +237,5 @@ void ToggleKeyPlugin::AppendDebugInfo(std::string& text, bool forAction, int) {
   char line[64];
   snprintf(line, sizeof line, "\t\tKey %d (%scode)\n", m_keyCode, m_useScanCode ? "scan" : "virtual key ");
   text += line;
+  if (m_escapeCancels) text += "\t\tEscape cancels the toggle\n";
 }

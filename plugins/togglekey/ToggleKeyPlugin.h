@@ -1,5 +1,6 @@
 // "Keyboard Tambrel Plugin": the Tambrel key, which switches the engine's toggle state, and,
-// if the user wants, gives up a toggle after some seconds without a key.
+// if the user wants, gives up a toggle after some seconds without a key, or when Escape is
+// pressed.
 #ifndef TAMBRELPLUG_TOGGLEKEYPLUGIN_H
 #define TAMBRELPLUG_TOGGLEKEYPLUGIN_H
 
@@ -26,6 +27,7 @@ class ToggleKeyPlugin : public BuiltInPlugin, public NotifyHandler {
   void OnToggle(bool toggled) override;
 
   int TimeoutSeconds() const { return m_timeout; }
+  bool EscapeCancels() const { return m_escapeCancels; }
   // Whether this key event's key is the Tambrel key, which the plugin takes in any modifier
   // state.
   bool TakesKey(unsigned vk, unsigned scanCode) const {
@@ -46,6 +48,7 @@ class ToggleKeyPlugin : public BuiltInPlugin, public NotifyHandler {
   bool m_useScanCode = false;
   bool m_toggled = false;
   int m_timeout = 0;          // seconds without a key that end a toggle; 0 for never
+  bool m_escapeCancels = false;  // Escape ends a toggle
   DWORD m_lastKeyTime = 0;    // the newest key event while toggled
   HWND m_timerWindow = nullptr;
   ToggleKeyPage* m_page = nullptr;  // set while this plugin's page is open

@@ -171,11 +171,15 @@ start_session() {
     log "creating the Wine prefix ($arch)"
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
   fi
+  install_wine_fonts
   # Shortcuts that the tests save (the Startup folder's) make no menu entries on this host.
   export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   # A program that crashes ends at once, with its backtrace on standard error, instead of
   # waiting behind a crash dialog until the test times out.
   "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+  # 100% scaling unless asked otherwise (TAMBREL_DPI=144 is 150%); a run stopped half-way
+  # through the 144 DPI screenshots leaves no other DPI behind.
+  "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TAMBREL_DPI:-96}" /f >/dev/null 2>&1 || true
   # One wineserver for the whole run: every test program then starts in a fraction of a second.
   wineserver -k >/dev/null 2>&1 || true
   (wineserver -p </dev/null >/dev/null 2>&1 &)
@@ -183,6 +187,32 @@ start_session() {
   # started by a test they would hold its output pipe open until ctest gives up.
   "$WINELOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   trap stop_session EXIT
+}
+
+# Wine draws the caption buttons with its own Marlett font and the dialogs' "MS Shell Dlg"
+# with its own Tahoma. Debian's fonts-wine puts them into /usr/share/wine/fonts, where neither
+# Wine (its font folder is "../fonts" beside its data folder: /usr/share/fonts itself, which
+# holds only subfolders) nor fontconfig looks: Wine knows no Marlett, and the buttons come out
+# as the letters that stand for their symbols ("0 1 r"). Wine also reads the prefix's own
+# Fonts folder: the fonts go there.
+install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" source f
+  for source in /usr/share/wine/fonts $(dpkg -L fonts-wine 2>/dev/null | sed -n 's|/marlett.ttf$||p'); do
+    [ -f "$source/marlett.ttf" ] && break
+  done
+  [ -f "$source/marlett.ttf" ] && [ -d "$fonts" ] || return 0
+  for f in "$source"/*.ttf; do
+    [ -f "$fonts/$(basename "$f")" ] || cp "$f" "$fonts/"
+  done
+}
+
+# The DPI the session's programs run at (LogPixels of the prefix, 96 for 100%). Wine reads it
+# when its server starts: the server is started again.
+set_session_dpi() {
+  "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
+  (wineserver -p </dev/null >/dev/null 2>&1 &)
+  "$WINELOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # A small file system of the tests' own, for a disk that runs full: where this host lets us
@@ -305,6 +335,11 @@ check_package() {
       echo "package: the unzipped tambrel.exe did not start, load its plugins and write conf.xml (status $status)" >&2
       bad=1
     fi
+    # The starter's settings went through the plugins and came back: Escape cancels, F4 quits.
+    if ! grep -q '<escapecancels>yes</escapecancels>' "$dir/conf.xml" || ! grep -q '<key type="quit">115</key>' "$dir/conf.xml"; then
+      echo "package: the written conf.xml lost the starter's Escape and quit keys" >&2
+      bad=1
+    fi
     status=0
     (cd "$dir" && "$WINELOADER" migrator.exe >/dev/null 2>&1) || status=$?
     [ $status = 1 ] || { echo "package: migrator.exe without an argument gave $status, not 1" >&2; bad=1; }
@@ -341,11 +376,52 @@ summarize() {
   [ "$failed" = 0 ]
 }
 
-# A screenshot of the running program with its main window shown, kept in build/artifacts/
-# for anyone to look at (not committed). Uses the test plugin that ends the program.
+# Where a window of the virtual desktop lies: window_rect TITLE [CONTROL-ID [ITEM]] sets L T
+# R B of the window, its control, or the control's row or tab (screen coordinates, which
+# inside the virtual desktop are the X screen's); false while there is none.
+window_rect() {
+  local out
+  out=$("$WINELOADER" "$BUILD/$SHOT_ARCH/bin/windowrect.exe" Tambrel "$@" 2>/dev/null | tr -d '\r') || return 1
+  read -r L T R B <<<"$out"
+  [ -n "${B:-}" ]
+}
+
+# Clicks into the middle of what window_rect finds; false when it finds nothing.
+click_on() {
+  window_rect "$@" || return 1
+  xdotool mousemove $(( (L + R) / 2 )) $(( (T + B) / 2 )) click 1 2>/dev/null
+}
+
+# Clicks on a list row's icon: a click on another column, or beside the text, chooses nothing
+# in a list without full-row selection.
+click_row() {
+  window_rect "$@" || return 1
+  xdotool mousemove $((L + $(px 10))) $(( (T + B) / 2 )) click 1 2>/dev/null
+}
+
+# Waits up to 10 s for a window to show.
+wait_window() {
+  local i
+  for i in $(seq 20); do window_rect "$@" && return 0; sleep 0.5; done
+  return 1
+}
+
+# n pixels of 100% scaling at the screenshots' DPI.
+px() { echo $(( $1 * SHOT_DPI / 96 )); }
+
+# Screenshots of the running program with its main window shown, kept in build/artifacts/
+# for anyone to look at (not committed), at the session's DPI: the main window with a binding
+# chosen, the Type Text page, the settings window with the toggle key's page, the about box,
+# the notice while toggled and the desktop after a middle click on the tray icon. At another
+# DPI than 96 the names end in -DPIdpi. Uses the test plugin that ends the program.
+# take_screenshot ARCH [DPI]
 take_screenshot() {
   local arch=$1 bin="$BUILD/$1/bin" work="$BUILD/artifacts/run" shots="$BUILD/artifacts"
-  [ -f "$bin/quitplugin.dll" ] || return 1
+  SHOT_ARCH=$arch SHOT_DPI=${2:-96}
+  local suffix="" size=1024x768
+  if [ "$SHOT_DPI" != 96 ]; then suffix="-${SHOT_DPI}dpi"; size=1280x1024; fi
+  local width=${size%x*} height=${size#*x}
+  [ -f "$bin/quitplugin.dll" ] && [ -f "$bin/windowrect.exe" ] || return 1
   rm -rf "$work"; mkdir -p "$work"
   cp "$bin/quitplugin.dll" "$work/"
   [ -f "$bin/tambrelplug.dll" ] && cp "$bin/tambrelplug.dll" "$work/"
@@ -353,58 +429,82 @@ take_screenshot() {
   cp "$TOP/scripts/starter-conf.xml" "$work/conf.xml"
   # Inside a virtual desktop, so that windows get their frames and the taskbar shows.
   local program; program=$("$WINELOADER" winepath -w "$bin/tambrel.exe" 2>/dev/null)
-  (cd "$work" && "$WINELOADER" explorer /desktop=Tambrel,1024x768 "$program" >/dev/null 2>&1 &)
+  (cd "$work" && "$WINELOADER" explorer "/desktop=Tambrel,$size" "$program" >/dev/null 2>&1 &)
   sleep 3
   local desktop; desktop=$(xdotool search --name "Tambrel - Wine desktop" 2>/dev/null | head -n 1)
-  if [ -n "$desktop" ]; then
-    # The main window with its first binding chosen (a click on the centred window's first row), the
-    # Type Text page (the TY row, then its action's tab), the settings window (the tray's
-    # Tambrel key F10) with the toggle key's page and the about box (F1), each put away with
-    # Escape.
-    xdotool windowfocus --sync "$desktop" mousemove 390 250 click 1 2>/dev/null; sleep 1
-    import -window root "$shots/main-window.png" 2>/dev/null
-    xdotool mousemove 375 318 click 1 2>/dev/null; sleep 0.7
-    xdotool mousemove 580 453 click 1 2>/dev/null; sleep 1
-    import -window root "$shots/typetext.png" 2>/dev/null
-    xdotool key --delay 150 Pause F10 2>/dev/null; sleep 1.5
-    xdotool mousemove 357 326 click 1 2>/dev/null; sleep 1  # the toggle key's row: its page
-    import -window root "$shots/settings.png" 2>/dev/null
+  if [ -n "$desktop" ] && wait_window Tambrel 1003; then
+    # The main window with its first binding chosen, the Type Text page (the TY row, then its
+    # action's tab), the settings window (the tray's key F10) with the toggle key's page (the
+    # fourth plugin by name) and the about box (F1), each put away with Escape. The clicks go
+    # where the rows and tabs are, at whatever DPI.
+    xdotool windowfocus --sync "$desktop" 2>/dev/null
+    click_row Tambrel 1003 0; sleep 1
+    import -window root "$shots/main-window$suffix.png" 2>/dev/null
+    click_row Tambrel 1003 4; sleep 0.7
+    click_on Tambrel 1025 1; sleep 1
+    import -window root "$shots/typetext$suffix.png" 2>/dev/null
+    xdotool key --delay 150 Pause F10 2>/dev/null
+    wait_window Settings 1019 && click_row Settings 1019 3; sleep 1
+    import -window root "$shots/settings$suffix.png" 2>/dev/null
+    click_row Settings 1019 3; xdotool key Escape 2>/dev/null; sleep 0.5
+    xdotool key --delay 150 Pause F1 2>/dev/null
+    wait_window About || true
+    sleep 0.5
+    import -window root "$shots/about$suffix.png" 2>/dev/null
     xdotool key Escape 2>/dev/null; sleep 0.5
-    xdotool key --delay 150 Pause F1 2>/dev/null; sleep 1.5
-    import -window root "$shots/about.png" 2>/dev/null
-    xdotool key Escape 2>/dev/null; sleep 0.5
-    log "screenshots: build/artifacts/main-window.png, typetext.png, settings.png, about.png"
+    log "screenshots: build/artifacts/main-window$suffix.png, typetext$suffix.png, settings$suffix.png, about$suffix.png"
   else
-    import -window root "$shots/main-window.png" 2>/dev/null
-    log "screenshot: build/artifacts/main-window.png"
+    import -window root "$shots/main-window$suffix.png" 2>/dev/null
+    log "screenshot: build/artifacts/main-window$suffix.png"
   fi
   # Toggled: the notice at the bottom right of the desktop; then a middle click on the tray
   # icon at the right end of the taskbar toggles back.
   if [ -n "$desktop" ]; then
-    local green before=0 after=1 i
-    green() { convert "$1" -crop 500x120+524+620 +repage -fill white -opaque '#00FF00' -fill black +opaque white -format '%[fx:mean]' info: 2>/dev/null || echo 0; }
+    local green before=0 after=1 i crop
+    crop="$(px 500)x$(px 120)+$((width - $(px 500)))+$((height - $(px 148)))"
+    # The share of pure green pixels: white ones (a window in the corner) are made black first.
+    green() { convert "$1" -crop "$crop" +repage -fill black -opaque white -fill white -opaque '#00FF00' -fill black +opaque white -format '%[fx:mean]' info: 2>/dev/null || echo 0; }
     shown() { awk -v g="$1" 'BEGIN { exit !(g > 0.02) }'; }
-    xdotool windowfocus --sync "$desktop" mousemove --window "$desktop" 512 300 click 1 key Pause 2>/dev/null
+    xdotool windowfocus --sync "$desktop" mousemove --window "$desktop" $((width / 2)) $((height * 2 / 5)) click 1 key Pause 2>/dev/null
     for i in 1 2 3 4 5 6 7 8 9 10; do
       sleep 0.5
-      import -window root "$shots/toggled.png" 2>/dev/null
-      before=$(green "$shots/toggled.png"); shown "$before" && break
+      import -window root "$shots/toggled$suffix.png" 2>/dev/null
+      before=$(green "$shots/toggled$suffix.png"); shown "$before" && break
     done
-    xdotool mousemove --window "$desktop" 1013 757 click 2 2>/dev/null
+    xdotool mousemove --window "$desktop" $((width - $(px 11))) $((height - $(px 11))) click 2 2>/dev/null
     for i in 1 2 3 4 5 6 7 8 9 10; do
       sleep 0.5
-      import -window root "$shots/untoggled.png" 2>/dev/null
-      after=$(green "$shots/untoggled.png"); shown "$after" || break
+      import -window root "$shots/untoggled$suffix.png" 2>/dev/null
+      after=$(green "$shots/untoggled$suffix.png"); shown "$after" || break
     done
-    log "screenshots: build/artifacts/toggled.png (green share $before), untoggled.png after a middle click on the tray icon ($after)"
+    log "screenshots: build/artifacts/toggled$suffix.png (green share $before), untoggled$suffix.png after a middle click on the tray icon ($after)"
     # The notice's green text is there while toggled and gone after the click.
     if shown "$before" && ! shown "$after"; then
-      DESKTOP_CHECK=passed
+      [ "${DESKTOP_CHECK:-skipped}" = failed ] || DESKTOP_CHECK=passed
     else
       DESKTOP_CHECK=failed
-      echo "desktop check: the notice did not show while toggled, or stayed after the tray click" >&2
+      echo "desktop check ($SHOT_DPI DPI): the notice did not show while toggled, or stayed after the tray click" >&2
     fi
   fi
   # The quit plugin ends the program; wait for it so that no key of ours reaches it later.
   for i in $(seq 40); do pgrep -f 'tambrel.exe' >/dev/null || break; sleep 0.5; done
+}
+
+# The main window's layout at 150%: the scaling tests of ui_tests again, at a real 144 DPI,
+# their results beside the others; then the screenshots at 144 DPI. The session goes back to
+# 96 DPI afterwards. check_at_dpi ARCH RESULTS
+check_at_dpi() {
+  local arch=$1 results=$2 status=0
+  set_session_dpi 144
+  log "at 144 DPI: the main window's layout (ui_tests ScalingTest.*) and the screenshots"
+  (cd "$results" && "$WINELOADER" "$BUILD/$arch/bin/ui_tests.exe" --gtest_filter='ScalingTest.*' \
+     --gtest_output=xml:ui_tests-144dpi.xml >"$BUILD/ui_tests-144dpi.log" 2>&1) || status=$?
+  if [ $status != 0 ]; then
+    grep -E 'Failure|FAILED|lies|moved|Which is' "$BUILD/ui_tests-144dpi.log" | head -30 >&2
+    # A crash leaves no results file: one that says so counts it as a failure.
+    [ -f "$results/ui_tests-144dpi.xml" ] ||
+      echo '<testsuites tests="1" failures="1" errors="0"></testsuites>' >"$results/ui_tests-144dpi.xml"
+  fi
+  take_screenshot "$arch" 144 || log "no screenshot taken at 144 DPI"
+  set_session_dpi 96
 }

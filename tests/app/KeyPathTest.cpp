@@ -284,10 +284,12 @@ std::string NoticeText() {
 
 TEST_F(RealProgram, NoticeListsTheBindingsThatCanStillBeTyped) {
   std::string why;
-  // A key combination is listed with the rest until the typed text leads somewhere.
+  // A key combination is listed with the rest until the typed text leads somewhere, where it
+  // can fire while toggled: when the user lets combinations work then, and in this program.
   if (!Start(Binding("NP", kMacroGuid, "np") + Binding("Q", kMacroGuid, "q") + Binding("NX", kMacroGuid, "nx") +
                  ComboBinding('Q', 1 | 2, "", "cq") + ComboBinding('R', 1, " programs=\"other.exe\"", "r"),
-             60000, &why))
+             60000, &why, "",
+             std::string("<plugin guid=\"") + kComboGuid + "\" active=\"yes\"><whiletoggled>yes</whiletoggled></plugin>"))
     GTEST_SKIP() << why;
   const std::string all = "Tambrel is toggled\r\nCtrl+Alt+Q cq\r\nNP np\r\nNX nx\r\nQ q";
   Type("Pause");

@@ -12,6 +12,7 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "UiFixture.h"
+#include "combo/ComboPlugin.h"
 #include "resource.h"
 
 namespace {
@@ -229,6 +230,19 @@ TEST_F(MainDlgTest, ACombinationOnTheTambrelKeyIsMarkedAsNeverFiring) {
   SelectRow(0);
   EXPECT_EQ(ListView_GetItemState(Item(IDC_MAIN_BINDINGS), 0, LVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(1u));
   EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), RowText(0, 0) + " never fires: it is the Tambrel key");
+}
+
+// A combination on a tray hot key (F11, the main window's), when combinations also work while
+// toggled, fires on the key-down and ends the toggle: the tray's key is the one that never
+// acts, and the line says so.
+TEST_F(MainDlgTest, ACombinationOnATrayKeyNamesTheTrayKeyAsTheOneThatNeverFires) {
+  Start(std::string("<action><shortcut plugin=\"" COMBO_PLUGIN_GUID "\"><key>122</key><modifiers>0</modifiers>"
+                    "</shortcut><actiontype plugin=\"" EXECUTE_PLUGIN_GUID "\"><command>calc.exe</command>"
+                    "</actiontype></action>"));
+  for (BuiltInPlugin* plugin : BuiltInPlugin::Existing())
+    if (ComboPlugin* combos = dynamic_cast<ComboPlugin*>(plugin)) combos->SetWhileToggled(true);
+  SelectRow(0);
+  EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), RowText(0, 0) + " fires first: the tray icon's hot key never fires while toggled");
 }
 
 TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {

@@ -149,6 +149,32 @@ class LayoutDialogTest : public ::testing::TestWithParam<UINT> {
     }
   }
 
+  // Every anchored edge at its template margin, converted for dpi (0: the screen's).
+  void ExpectTemplateMargins(UINT dpi) {
+    SIZE size = ClientSize(m_hwnd);
+    const DialogTemplate& tmpl = m_dialog->m_layout.GetTemplate();
+    for (const LayoutMapEntry& entry : kAnchorMap) {
+      SCOPED_TRACE(entry.controlId);
+      DialogItemTemplate item = tmpl.FindItem(entry.controlId);
+      RECT margins = {item.GetX(), item.GetY(), tmpl.GetCx() - item.GetX() - item.GetCx(),
+                      tmpl.GetCy() - item.GetY() - item.GetCy()};
+      tmpl.DialogUnitsToPixels(&margins, dpi);
+      RECT r = ChildRect(m_hwnd, entry.controlId);
+      if (entry.anchors & LAYOUT_LEFT) {
+        EXPECT_EQ(margins.left, r.left);
+      }
+      if (entry.anchors & LAYOUT_TOP) {
+        EXPECT_EQ(margins.top, r.top);
+      }
+      if (entry.anchors & LAYOUT_RIGHT) {
+        EXPECT_EQ(margins.right, size.cx - r.right);
+      }
+      if (entry.anchors & LAYOUT_BOTTOM) {
+        EXPECT_EQ(margins.bottom, size.cy - r.bottom);
+      }
+    }
+  }
+
   std::unique_ptr<LayoutDialog> m_dialog;
   HWND m_hwnd = nullptr;
   SIZE m_initial = {};
@@ -166,28 +192,7 @@ TEST_P(LayoutDialogTest, AnchoredControlsKeepTheirMarginsAsTheDialogGrowsAndShri
 
 TEST_P(LayoutDialogTest, AnchoredEdgesKeepTheTemplateMarginsInPixels) {
   ResizeClient(m_hwnd, m_initial.cx + 70, m_initial.cy + 50);
-  SIZE size = ClientSize(m_hwnd);
-  const DialogTemplate& tmpl = m_dialog->m_layout.GetTemplate();
-  for (const LayoutMapEntry& entry : kAnchorMap) {
-    SCOPED_TRACE(entry.controlId);
-    DialogItemTemplate item = tmpl.FindItem(entry.controlId);
-    RECT margins = {item.GetX(), item.GetY(), tmpl.GetCx() - item.GetX() - item.GetCx(),
-                    tmpl.GetCy() - item.GetY() - item.GetCy()};
-    tmpl.DialogUnitsToPixels(&margins);
-    RECT r = ChildRect(m_hwnd, entry.controlId);
-    if (entry.anchors & LAYOUT_LEFT) {
-      EXPECT_EQ(margins.left, r.left);
-    }
-    if (entry.anchors & LAYOUT_TOP) {
-      EXPECT_EQ(margins.top, r.top);
-    }
-    if (entry.anchors & LAYOUT_RIGHT) {
-      EXPECT_EQ(margins.right, size.cx - r.right);
-    }
-    if (entry.anchors & LAYOUT_BOTTOM) {
-      EXPECT_EQ(margins.bottom, size.cy - r.bottom);
-    }
-  }
+  ExpectTemplateMargins(0);
 }
 
 TEST_P(LayoutDialogTest, MinimiseThenRestorePutsEveryControlBack) {
@@ -236,6 +241,58 @@ TEST_P(LayoutDialogTest, GroupBoxesAreRaisedAfterAPass) {
   EXPECT_EQ(GetDlgItem(m_hwnd, IDC_GROUP), GetWindow(m_hwnd, GW_CHILD));
 }
 
+// The height of the template's font at a DPI, as the dialog manager makes it.
+LONG TemplateFontHeight(const DialogTemplate& tmpl, UINT dpi) {
+  LOGFONTW font;
+  tmpl.GetFont(&font);
+  return -MulDiv(font.lfHeight, static_cast<int>(dpi), 72);
+}
+
+LONG FontHeight(HWND control) {
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+// What Windows sends when the window moves to a monitor of another DPI; Wine has one DPI for
+// all monitors, so the tests send it themselves.
+void ChangeDpi(HWND window, UINT dpi, const RECT& suggested) {
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// At twice the DPI: the suggested size, the template's font and margins at that DPI, the
+// unanchored control where the dialog manager would have made it there; back again, every
+// control where it was.
+TEST_P(LayoutDialogTest, ADpiChangeLaysOutForTheNewDpiAndBackExactly) {
+  const UINT dpi = m_dialog->m_layout.GetDpi();
+  ResizeClient(m_hwnd, m_initial.cx + 30, m_initial.cy + 20);
+  std::map<UINT, RECT> placed = Places(m_hwnd);
+  RECT window;
+  GetWindowRect(m_hwnd, &window);
+  const RECT suggested = {window.left, window.top, window.left + 2 * (window.right - window.left),
+                          window.top + 2 * (window.bottom - window.top)};
+  ChangeDpi(m_hwnd, 2 * dpi, suggested);
+  RECT now;
+  GetWindowRect(m_hwnd, &now);
+  EXPECT_TRUE(now == suggested) << Text(now);
+  EXPECT_EQ(2 * dpi, m_dialog->m_layout.GetDpi());
+
+  const DialogTemplate& tmpl = m_dialog->m_layout.GetTemplate();
+  EXPECT_EQ(TemplateFontHeight(tmpl, 2 * dpi), FontHeight(GetDlgItem(m_hwnd, IDC_WIDE)));
+  EXPECT_EQ(TemplateFontHeight(tmpl, 2 * dpi), FontHeight(GetDlgItem(m_hwnd, IDC_UNANCHORED)));
+  ExpectTemplateMargins(2 * dpi);
+  EXPECT_TRUE(ChildRect(m_hwnd, IDC_UNANCHORED) == tmpl.ItemRect(tmpl.FindItem(IDC_UNANCHORED), 2 * dpi))
+      << Text(ChildRect(m_hwnd, IDC_UNANCHORED));
+
+  ChangeDpi(m_hwnd, dpi, window);
+  EXPECT_EQ(TemplateFontHeight(tmpl, dpi), FontHeight(GetDlgItem(m_hwnd, IDC_WIDE)));
+  for (const LayoutMapEntry& entry : kAnchorMap) {
+    RECT r = ChildRect(m_hwnd, entry.controlId);
+    EXPECT_TRUE(r == placed[entry.controlId])
+        << "control " << entry.controlId << " at " << Text(r) << ", not " << Text(placed[entry.controlId]);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLayouts, LayoutDialogTest,
                          ::testing::Values(IDD_LAYOUT_CLASSIC, IDD_LAYOUT_EXTENDED),
                          [](const ::testing::TestParamInfo<UINT>& info) {
@@ -273,6 +330,35 @@ TEST(DialogLayout, APassBeforeInitDialogMovesNothingAndTheFirstPassFollows) {
     dialog.Destroy();
     EXPECT_EQ(nullptr, dialog.m_layout.GetRoot());
   }
+}
+
+const LayoutMapEntry kPageMap[] = {{IDC_PAGE_EDIT, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT}};
+
+// A page inside the dialog follows the dialog's DPI: the one there when the change comes,
+// and one made afterwards, which the dialog manager makes for the DPI Windows last told.
+TEST(DialogLayout, PagesFollowTheDpiOfTheDialogTheyAreIn) {
+  LayoutDialog dialog(IDD_LAYOUT_EXTENDED, kAnchorMap, kAnchorCount);
+  ASSERT_NE(nullptr, dialog.Create(IDD_LAYOUT_EXTENDED, nullptr));
+  LayoutDialog page(IDD_LAYOUT_PAGE, kPageMap, 1);
+  page.onInitDialog = [](LayoutDialog& self) { self.m_layout.SetGripper(false); };
+  ASSERT_NE(nullptr, page.Create(IDD_LAYOUT_PAGE, dialog.Window()));
+  const UINT dpi = dialog.m_layout.GetDpi();
+  EXPECT_EQ(dpi, page.m_layout.GetDpi());
+
+  RECT window;
+  GetWindowRect(dialog.Window(), &window);
+  const UINT to = dpi + dpi / 2;
+  ChangeDpi(dialog.Window(), to, window);
+  EXPECT_EQ(to, page.m_layout.GetDpi());
+  const DialogTemplate& tmpl = page.m_layout.GetTemplate();
+  EXPECT_EQ(TemplateFontHeight(tmpl, to), FontHeight(GetDlgItem(page.Window(), IDC_PAGE_EDIT)));
+  EXPECT_TRUE(ChildRect(page.Window(), IDC_PAGE_LABEL) == tmpl.ItemRect(tmpl.FindItem(IDC_PAGE_LABEL), to));
+
+  LayoutDialog later(IDD_LAYOUT_PAGE, kPageMap, 1);
+  later.onInitDialog = [](LayoutDialog& self) { self.m_layout.SetGripper(false); };
+  ASSERT_NE(nullptr, later.Create(IDD_LAYOUT_PAGE, dialog.Window()));
+  EXPECT_EQ(to, later.m_layout.GetDpi());
+  EXPECT_EQ(TemplateFontHeight(tmpl, to), FontHeight(GetDlgItem(later.Window(), IDC_PAGE_LABEL)));
 }
 
 TEST(DialogLayout, WithoutTheGripperNoGripIsMade) {

@@ -44,4 +44,9 @@
 #define IDC_RULE_RATIO 42
 #define IDC_RULE_BELOW 43
 
+// A child dialog with a layout of its own.
+#define IDD_LAYOUT_PAGE 1013
+#define IDC_PAGE_EDIT 51    // left, top, right
+#define IDC_PAGE_LABEL 52   // not laid out
+
 #endif

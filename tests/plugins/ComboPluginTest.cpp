@@ -18,6 +18,45 @@ namespace {
 int gModifiers = 0;
 int FakeModifiers() { return gModifiers; }
 
+// The keys the plugin sends, as "vk d" and "vk u".
+std::vector<std::string> gSent;
+UINT WINAPI RecordInput(UINT count, LPINPUT input, int) {
+  for (UINT i = 0; i < count; ++i)
+    gSent.push_back(std::to_string(input[i].ki.wVk) + ((input[i].ki.dwFlags & KEYEVENTF_KEYUP) ? " u" : " d"));
+  return count;
+}
+
+// Letters by their names, as the engine's key table has them.
+class NamingEngine : public TriggerEngine {
+ public:
+  KeyInfo* GetKeyByCode(KeyInfo* out, int vk) override {
+    *out = KeyInfo();
+    if (vk >= 'A' && vk <= 'Z') out->name[0] = static_cast<char>(vk);
+    return out;
+  }
+};
+
+// A layout table of the test's own: Wine's layouts are not Windows'. German types @ and the
+// euro sign with AltGr (so with Ctrl+Alt), Polish types an e with ogonek, and Testish a
+// snowman, which no ANSI code page holds.
+class TestLayouts : public KeyboardLayouts {
+ public:
+  size_t Count() const override { return 4; }
+  std::string Name(size_t layout) const override {
+    static const char* const kNames[] = {"English", "German", "Polish", "Testish"};
+    return kNames[layout];
+  }
+  wchar_t CtrlAltCharacter(size_t layout, UINT vk, bool shift) const override {
+    asked.push_back(Name(layout) + (shift ? " shift " : " ") + std::string(1, static_cast<char>(vk)));
+    if (layout == 1 && vk == 'Q' && !shift) return L'@';
+    if (layout == 1 && vk == 'E' && !shift) return 0x20AC;
+    if (layout == 2 && vk == 'E' && !shift) return 0x0119;
+    if (layout == 3 && vk == 'S' && shift) return 0x2603;
+    return 0;
+  }
+  mutable std::vector<std::string> asked;
+};
+
 class Combo : public ::testing::Test {
  protected:
   Combo() {
@@ -29,9 +68,23 @@ class Combo : public ::testing::Test {
     plugin->SetProgram("other.exe");
   }
   ~Combo() override {
+    if (m_pageParent != nullptr) {
+      plugin->GetShortcutType()->DestroyPage();
+      DestroyWindow(m_pageParent);
+    }
     plugin->Release();
     xmlFreeDoc(doc);
   }
+  // The page showing binding actionId (0: none), in a window of its own until the test ends.
+  HWND OpenPage(int actionId) {
+    m_pageParent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ShortcutType* type = plugin->GetShortcutType();
+    type->Select(actionId);
+    type->CreatePage(m_pageParent, RECT{0, 0, 300, 150});
+    return GetWindow(m_pageParent, GW_CHILD);
+  }
+  HWND m_pageParent = nullptr;
   void Load(int actionId, int vk, int modifiers, const char* programs = nullptr) {
     xmlNode* element = xmlNewDocNode(doc, nullptr, BAD_CAST "shortcut", nullptr);
     xmlNewTextChild(element, nullptr, BAD_CAST "key", BAD_CAST std::to_string(vk).c_str());
@@ -69,6 +122,18 @@ class Combo : public ::testing::Test {
     bool swallowed = plugin->OnKeyEvent(&key, down ? WM_KEYDOWN : WM_KEYUP);
     std::string fired = engine.calls.empty() ? "nothing" : engine.calls.back();
     return fired + (swallowed ? "+" : "");
+  }
+
+  // One key event as Windows hands it to a hook: what fired, "+" when swallowed.
+  std::string Raw(DWORD vk, DWORD scanCode, bool down, DWORD flags = 0) {
+    KBDLLHOOKSTRUCT key = {};
+    key.vkCode = vk;
+    key.scanCode = scanCode;
+    key.flags = flags | (down ? 0 : LLKHF_UP);
+    key.time = 4242;
+    engine.calls.clear();
+    bool swallowed = plugin->OnKeyEvent(&key, down ? WM_KEYDOWN : WM_KEYUP);
+    return (engine.calls.empty() ? "nothing" : engine.calls.back()) + (swallowed ? "+" : "");
   }
 
   xmlDocPtr doc;
@@ -152,6 +217,33 @@ TEST_F(Combo, TheTambrelKeyAndTrayKeysShadowCombinations) {
   toggle->Release();
 }
 
+// The notice shows while toggled: it lists a combination only where it fires then, which is
+// only when combinations also work while toggled, and only the one that wins in the program
+// at hand, never one on the Tambrel key.
+TEST_F(Combo, TheNoticeListsOnlyCombinationsThatCanFireWhileToggled) {
+  ToggleKeyPlugin* toggle = new ToggleKeyPlugin;  // Pause
+  toggle->SetEnabled(true);
+  Load(1, 'T', kComboCtrl);
+  Load(2, 'T', kComboCtrl);  // 1 fires instead
+  Load(3, 'P', kComboAlt, "alpha.exe");
+  Load(4, 'Q', kComboCtrl);
+  Load(5, VK_PAUSE, kComboCtrl);
+  auto listed = [&](const char* program) {
+    plugin->SetProgram(program);
+    plugin->OnToggle(true);  // the program is looked up once per toggle
+    SheetRow rows[8];
+    size_t count = plugin->SheetRows(rows, 8);
+    std::vector<int> ids;
+    for (size_t i = 0; i < count && i < 8; ++i) ids.push_back(rows[i].actionId);
+    return ids;
+  };
+  EXPECT_EQ(std::vector<int>{}, listed("other.exe"));
+  plugin->SetWhileToggled(true);
+  EXPECT_EQ((std::vector<int>{4, 1}), listed("other.exe"));  // in text order: Ctrl+#81, Ctrl+#84
+  EXPECT_EQ((std::vector<int>{3, 4, 1}), listed("alpha.exe"));
+  toggle->Release();
+}
+
 TEST_F(Combo, KeyAndModifiersAreWrittenAndReadBack) {
   Load(1, 'T', kComboCtrl | kComboAlt, "notepad.exe; C:\\x\\calc.exe");
   EXPECT_EQ("<shortcut programs=\"notepad.exe;calc.exe\"><key>84</key><modifiers>3</modifiers></shortcut>", Saved(1));
@@ -173,12 +265,8 @@ TEST_F(Combo, KeyAndModifiersAreWrittenAndReadBack) {
 // Backspace alone clears it.
 TEST_F(Combo, ThePageTakesTheCombinationPressedWhileItsBoxHasTheFocus) {
   Load(1, 'T', kComboCtrl | kComboAlt);
-  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                                nullptr, nullptr);
   ShortcutType* type = plugin->GetShortcutType();
-  type->Select(1);
-  type->CreatePage(parent, RECT{0, 0, 300, 150});
-  HWND box = GetDlgItem(GetWindow(parent, GW_CHILD), IDC_COMBO_KEYS);
+  HWND box = GetDlgItem(OpenPage(1), IDC_COMBO_KEYS);
   ASSERT_NE(nullptr, box);
   auto shown = [&] {
     MSG msg;  // the page shows a captured combination once the hook has returned
@@ -201,11 +289,110 @@ TEST_F(Combo, ThePageTakesTheCombinationPressedWhileItsBoxHasTheFocus) {
   EXPECT_EQ("nothing", Key(VK_TAB, 0));  // moves on
   type->Apply(1);
   EXPECT_EQ("<shortcut><key>0</key><modifiers>0</modifiers></shortcut>", Saved(1));
-  SetFocus(parent);
+  SetFocus(m_pageParent);
   EXPECT_EQ("execute 2+", Key('Q', kComboShift | kComboWin));
   Key('Q', 0, false);
-  type->DestroyPage();
-  DestroyWindow(parent);
+}
+
+// What Windows sends for AltGr+E: a left Ctrl of scan code 0x21D and the right Alt, with one
+// time stamp, the E, then the releases. Nothing fires, nothing is kept from the program, and
+// the capture box takes nothing; a real Ctrl+Alt+E still fires.
+TEST_F(Combo, AltGrNeverCompletesACtrlAltCombinationAndPassesThroughWhole) {
+  Load(1, 'E', kComboCtrl | kComboAlt);
+  auto altGr = [&](bool down) {
+    std::string events = Raw(VK_LCONTROL, 0x21D, down);
+    gModifiers = down ? kComboCtrl : 0;  // the system now holds Ctrl, then Alt too
+    events += " " + Raw(VK_RMENU, 0x38, down, LLKHF_EXTENDED);
+    gModifiers = down ? kComboCtrl | kComboAlt : 0;
+    return events;
+  };
+  EXPECT_EQ("nothing nothing", altGr(true));
+  EXPECT_EQ("nothing", Raw('E', 0x12, true));  // the euro sign is typed
+  EXPECT_EQ("nothing", Raw('E', 0x12, false));
+  EXPECT_EQ("nothing nothing", altGr(false));
+  EXPECT_EQ("execute 1+", Key('E', kComboCtrl | kComboAlt));
+  Key('E', 0, false);
+
+  // AltGr's Ctrl release missed (a hook ahead of ours took it): its right Alt's release ends
+  // AltGr all the same, and Ctrl+Alt+E is Ctrl+Alt+E again.
+  altGr(true);
+  Raw(VK_RMENU, 0x38, false, LLKHF_EXTENDED);
+  gModifiers = kComboCtrl;
+  EXPECT_EQ("execute 1+", Key('E', kComboCtrl | kComboAlt));
+  Key('E', 0, false);
+
+  Load(2, 'Z', kComboCtrl);
+  SetFocus(GetDlgItem(OpenPage(2), IDC_COMBO_KEYS));
+  altGr(true);
+  EXPECT_EQ("nothing", Raw('E', 0x12, true));  // not taken
+  Raw('E', 0x12, false);
+  altGr(false);
+  int vk = 0, modifiers = 0;
+  plugin->GetShortcutType()->Apply(2);
+  ASSERT_TRUE(plugin->Find(2, &vk, &modifiers));
+  EXPECT_EQ('Z', vk);
+  EXPECT_EQ(kComboCtrl, modifiers);
+}
+
+// A Ctrl+Alt combination (Shift too) that types a character on a layout the user has gets a
+// warning naming them; other modifiers type nothing there, and nothing is asked.
+TEST_F(Combo, ACtrlAltCombinationThatTypesACharacterOnALayoutIsWarnedAbout) {
+  NamingEngine naming;
+  plugin->SetEngine(&naming);
+  TestLayouts layouts;
+  plugin->SetLayouts(&layouts);
+  EXPECT_EQ("On German, Ctrl+Alt+Q types @", plugin->LayoutWarning('Q', kComboCtrl | kComboAlt));
+  // The euro sign is in the ANSI code page of Western Windows (and of this test's Wine).
+  std::string euro = GetACP() == 1252 ? "\x80" : "U+20AC";
+  std::string ogonek = GetACP() == 1250 ? "\xEA" : "U+0119";
+  EXPECT_EQ("On German, Ctrl+Alt+E types " + euro + "; on Polish, Ctrl+Alt+E types " + ogonek,
+            plugin->LayoutWarning('E', kComboCtrl | kComboAlt));
+  EXPECT_EQ("On Testish, Ctrl+Alt+Shift+S types U+2603", plugin->LayoutWarning('S', kComboCtrl | kComboAlt | kComboShift));
+  EXPECT_EQ("", plugin->LayoutWarning('S', kComboCtrl | kComboAlt));
+  layouts.asked.clear();
+  for (int modifiers : {int{kComboCtrl}, int{kComboAlt}, kComboCtrl | kComboAlt | kComboWin, kComboCtrl | kComboShift})
+    EXPECT_EQ("", plugin->LayoutWarning('Q', modifiers)) << modifiers;
+  EXPECT_TRUE(layouts.asked.empty());
+
+  // The page says so under the box, for the binding shown and for a combination just taken.
+  Load(1, 'Q', kComboCtrl | kComboAlt);
+  HWND page = OpenPage(1);
+  char text[128] = "";
+  GetDlgItemTextA(page, IDC_COMBO_WARNING, text, sizeof text);
+  EXPECT_STREQ("On German, Ctrl+Alt+Q types @", text);
+  SetFocus(GetDlgItem(page, IDC_COMBO_KEYS));
+  EXPECT_EQ("nothing+", Key('T', kComboCtrl));
+  Key('T', 0, false);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  GetDlgItemTextA(page, IDC_COMBO_WARNING, text, sizeof text);
+  EXPECT_STREQ("", text);
+  plugin->GetShortcutType()->DestroyPage();
+  plugin->SetEngine(&engine);
+}
+
+// Alt or Win let go after a combination's key was kept from the program opens the menu bar or
+// the Start menu: the unassigned key 0xE8 comes right before the release, whether the
+// combination fired or the capture box took it.
+TEST_F(Combo, AMaskKeyComesBeforeAltOrWinIsReleasedAfterAFireAndAfterACapture) {
+  plugin->SetInputSender(RecordInput);
+  gSent.clear();
+  Load(1, 'P', kComboAlt);
+  EXPECT_EQ("execute 1+", Key('P', kComboAlt));
+  EXPECT_TRUE(gSent.empty());
+  Key('P', 0, false);  // Alt goes up first
+  EXPECT_EQ((std::vector<std::string>{"232 d", "232 u"}), gSent);
+
+  SetFocus(GetDlgItem(OpenPage(0), IDC_COMBO_KEYS));
+  gSent.clear();
+  EXPECT_EQ("nothing+", Key('N', kComboWin));  // taken by the box
+  EXPECT_TRUE(gSent.empty());
+  Key('N', 0, false);
+  EXPECT_EQ((std::vector<std::string>{"232 d", "232 u"}), gSent);
+  gSent.clear();
+  EXPECT_EQ("nothing+", Key('N', kComboShift));  // no Alt, no Win: no mask
+  Key('N', 0, false);
+  EXPECT_TRUE(gSent.empty());
 }
 
 std::string Describe(const std::vector<INPUT>& input) {

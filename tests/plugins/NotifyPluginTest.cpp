@@ -15,11 +15,12 @@ RECT WorkArea() {
   return work;
 }
 
-bool AtTheCorner(HWND window) {
+// 470 x 45 pixels, 10 off the work area's right and bottom edges, at 96 DPI; scale times that.
+bool AtTheCorner(HWND window, int scale = 1) {
   RECT work = WorkArea(), rect;
   GetWindowRect(window, &rect);
-  return rect.left == work.right - 480 && rect.top == work.bottom - 55 && rect.right == work.right - 10 &&
-         rect.bottom == work.bottom - 10;
+  return rect.left == work.right - 480 * scale && rect.top == work.bottom - 55 * scale &&
+         rect.right == work.right - 10 * scale && rect.bottom == work.bottom - 10 * scale;
 }
 
 struct NotifyPluginTest : ::testing::Test {
@@ -108,6 +109,22 @@ TEST_F(NotifyPluginTest, StaysInPlaceAndFollowsTheDisplay) {
   SendMessageA(window, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
   EXPECT_TRUE(AtTheCorner(window));
   EXPECT_TRUE(IsWindowVisible(window));
+}
+
+// On a monitor of twice the DPI (a synthetic WM_DPICHANGED: Wine has one DPI for all
+// monitors) the notice is twice as large and as far from the edges; back, as it was.
+TEST_F(NotifyPluginTest, AtTwiceTheDpiTheNoticeIsTwiceAsLargeAndAsFarFromTheEdges) {
+  const UINT dpi = plugin->Dpi();
+  plugin->SetEnabled(true);
+  plugin->OnToggle(true);
+  Settle();
+  ASSERT_TRUE(AtTheCorner(window, dpi / 96));
+  RECT unused = {};
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&unused));
+  EXPECT_EQ(2 * dpi, plugin->Dpi());
+  EXPECT_TRUE(AtTheCorner(window, 2 * dpi / 96));
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&unused));
+  EXPECT_TRUE(AtTheCorner(window, dpi / 96));
 }
 
 TEST_F(NotifyPluginTest, PaintsItsTextInGreenOnTheSeeThroughBlack) {

@@ -14,6 +14,7 @@
 #include "PluginResources.h"
 #include "TestSupport.h"
 #include "togglekey/ToggleKeyPlugin.h"
+#include "tray/TrayPlugin.h"
 
 namespace {
 
@@ -165,23 +166,96 @@ TEST_F(ToggleKey, ReadsItsSettings) {
   EXPECT_STREQ("", plugin.GetDebugInfo(false, true, 1));
 }
 
-TEST_F(ToggleKey, WritesKeyThenScanCodeAndReadsThemBack) {
-  Load(plugin, "<plugin><key>70</key><scancode>yes</scancode></plugin>");
+// The plugin's element as SaveSettings writes it.
+std::string Saved(Plugin& plugin) {
   xmlDoc* doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   xmlNode* element = xmlNewNode(nullptr, reinterpret_cast<const xmlChar*>("plugin"));
   xmlDocSetRootElement(doc, element);
   plugin.SaveSettings(element);
   xmlBuffer* buffer = xmlBufferCreate();
   xmlNodeDump(buffer, doc, element, 0, 0);
-  EXPECT_EQ("<plugin><key>70</key><scancode>yes</scancode></plugin>",
-            std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer))));
+  std::string text = reinterpret_cast<const char*>(xmlBufferContent(buffer));
   xmlBufferFree(buffer);
+  xmlFreeDoc(doc);
+  return text;
+}
 
+TEST_F(ToggleKey, WritesKeyThenScanCodeAndReadsThemBack) {
+  Load(plugin, "<plugin><key>70</key><scancode>yes</scancode></plugin>");
+  std::string saved = Saved(plugin);
+  EXPECT_EQ("<plugin><key>70</key><scancode>yes</scancode></plugin>", saved);
   ToggleKeyPlugin copy;
   copy.SetEngine(&engine);
-  copy.LoadSettings(element->children);
+  Load(copy, saved.c_str());
   EXPECT_EQ(DebugLine(plugin), DebugLine(copy));
-  xmlFreeDoc(doc);
+}
+
+// "Escape cancels the toggle", off unless <escapecancels> says so: then Escape ends a toggle
+// on its press and is kept from the program; untoggled it is the program's. Escape as the
+// Tambrel key stays the Tambrel key. The element is written only when on.
+TEST_F(ToggleKey, EscapeCancelsTheToggleOnlyWhenTheUserWantsIt) {
+  plugin.OnToggle(true);
+  EXPECT_FALSE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYDOWN));
+  EXPECT_FALSE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYUP));
+  EXPECT_TRUE(engine.toggles.empty());
+  EXPECT_EQ(std::string::npos, Saved(plugin).find("escapecancels"));
+
+  Load(plugin, "<plugin><escapecancels>yes</escapecancels></plugin>");
+  EXPECT_TRUE(plugin.EscapeCancels());
+  EXPECT_TRUE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYDOWN));
+  EXPECT_EQ(std::vector<bool>{false}, engine.toggles);
+  plugin.OnToggle(false);
+  EXPECT_FALSE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYUP));  // the engine keeps it with its press
+  EXPECT_FALSE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYDOWN));
+  EXPECT_EQ(1u, engine.toggles.size());
+  EXPECT_EQ("<plugin><key>19</key><scancode>no</scancode><escapecancels>yes</escapecancels></plugin>", Saved(plugin));
+  EXPECT_EQ("\t\tKey 19 (virtual key code)\n\t\tEscape cancels the toggle\n", DebugLine(plugin));
+
+  Load(plugin, "<plugin><key>27</key></plugin>");
+  plugin.OnToggle(true);
+  engine.toggles.clear();
+  EXPECT_TRUE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYDOWN));
+  EXPECT_TRUE(engine.toggles.empty());
+  EXPECT_TRUE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYUP));
+  EXPECT_EQ(std::vector<bool>{false}, engine.toggles);
+}
+
+// Both plugins, as the engine's hook hands every key to each, with the tray's quit key on
+// Escape (its default): a canceling Escape ends the toggle and Tambrel keeps running,
+// whichever plugin the engine asks first.
+TEST(ToggleKeyAndTray, AnEscapeThatCancelsDoesNotQuit) {
+  class BothEngine : public ToggleEngine {
+   public:
+    void SetToggled(bool on) override {
+      ToggleEngine::SetToggled(on);
+      for (NotifyHandler* handler : handlers) handler->OnToggle(on);
+    }
+    void Quit() override { ++quits; }
+    std::vector<NotifyHandler*> handlers;
+    int quits = 0;
+  };
+  for (bool trayFirst : {false, true}) {
+    SCOPED_TRACE(trayFirst);
+    BothEngine engine;
+    ToggleKeyPlugin toggle;
+    TrayPlugin* tray = new TrayPlugin;
+    std::vector<Plugin*> order = {&toggle, tray};
+    if (trayFirst) std::swap(order[0], order[1]);
+    for (Plugin* plugin : order) {
+      plugin->SetEngine(&engine);
+      plugin->SetEnabled(true);
+      engine.handlers.push_back(plugin->GetNotifyHandler());
+    }
+    Load(toggle, "<plugin><escapecancels>yes</escapecancels></plugin>");
+    engine.SetToggled(true);
+    for (UINT message : {WM_KEYDOWN, WM_KEYUP})
+      for (Plugin* plugin : order) Send(*plugin, VK_ESCAPE, 0x01, message);
+    PumpFor(100);  // the tray acts through its window's messages
+    EXPECT_EQ(0, engine.quits);
+    EXPECT_EQ((std::vector<bool>{true, false}), engine.toggles);
+    tray->SetEngine(nullptr);
+    tray->Release();
+  }
 }
 
 // The page in a top-level window of its own.
@@ -245,6 +319,12 @@ TEST_F(ToggleKeyPageWindow, ShowsTheStoredScanCodeChoice) {
   Load(plugin, "<plugin><key>70</key><scancode>yes</scancode></plugin>");
   Open();
   EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, IDC_TOGGLEKEY_SCANCODE));
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_TOGGLEKEY_ESCAPE));
+  // "Escape cancels the toggle" sets the option at once.
+  SendDlgItemMessageA(page, IDC_TOGGLEKEY_ESCAPE, BM_SETCHECK, BST_CHECKED, 0);
+  Click(IDC_TOGGLEKEY_ESCAPE);
+  EXPECT_TRUE(plugin.EscapeCancels());
+  EXPECT_EQ("Escape cancels the toggle", Text(IDC_TOGGLEKEY_ESCAPE));
   EXPECT_EQ("Scan #70", Text(IDC_TOGGLEKEY_NAME));
   EXPECT_EQ("Scan code", Text(IDC_TOGGLEKEY_TEXT));
 }
