@@ -206,8 +206,8 @@ void ToggleKeyPlugin::RefreshPage() {
 }
 
 bool ToggleKeyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
-  if (m_toggled) m_lastKeyTime = key->time;  // the timer looks at it; nothing else here
   if (IsInertKeyEvent(key)) return false;  // a macro's own Pause, a sandboxed program's keys
+  if (m_toggled) m_lastKeyTime = key->time;  // the timer looks at it; nothing else here
   // A capture takes every key, enabled or not; the first release picks the key.
   if (PageOpen() && m_page->Capturing()) {
     if (message != WM_KEYUP) return true;
