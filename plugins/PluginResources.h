@@ -65,6 +65,11 @@
 #define IDD_TYPETEXT_PAGE 215
 #define IDC_TYPETEXT_TEXT 1001
 
+// Type Text settings
+#define IDD_TYPETEXT_SETTINGS 222
+#define IDC_TYPETEXT_PASTELONGER 1041
+#define IDC_TYPETEXT_ALWAYSTYPE 1042
+
 // Key combination page
 #define IDD_COMBO_PAGE 217
 #define IDC_COMBO_KEYS 1001

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TestClipboard.h"
 #include "TestSupport.h"
 #include "XTools.h"
 
@@ -237,6 +238,108 @@ TEST_F(RealProgram, TypeTextTypesEveryCharacterAsWrittenWhateverTheLayout) {
   }
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+// A window of the test's own filled by a Unicode edit, which pastes on Ctrl+V as editors
+// do; its subclass counts the pastes and the characters typed.
+int gPastes, gTypedChars;
+WNDPROC gEditProc;
+
+LRESULT CALLBACK CountingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PASTE) ++gPastes;
+  if (message == WM_CHAR) ++gTypedChars;
+  return CallWindowProcW(gEditProc, window, message, wParam, lParam);
+}
+
+struct PasteWindow {
+  HWND frame = CreateWindowW(L"STATIC", L"Tambrel paste target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 120, 400, 300,
+                             nullptr, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0,
+                            380, 260, frame, nullptr, nullptr, nullptr);
+  PasteWindow() {
+    gPastes = gTypedChars = 0;
+    gEditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingEditProc)));
+  }
+  ~PasteWindow() { DestroyWindow(frame); }
+  std::wstring Text() const {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
+    return text;
+  }
+};
+
+// Characters as the user counts them: a surrogate pair is one.
+size_t CharacterCountOf(const std::wstring& text) {
+  size_t count = 0;
+  for (wchar_t unit : text) count += unit >= 0xDC00 && unit <= 0xDFFF ? 0 : 1;
+  return count;
+}
+
+std::string Utf8(const std::wstring& text) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], length, nullptr, nullptr);
+  return utf8;
+}
+
+// Texts longer than the threshold (here 10) are pasted, exactly, and the clipboard holds what
+// it held before; a text of 10 is typed, and so is a longer one while the clipboard cannot
+// be opened, which the log says.
+TEST_F(RealProgram, TypeTextPastesLongTextsAndPutsTheClipboardBack) {
+  // 3,000 characters: 60 lines of 50 with their line breaks, accents, an arrow and a
+  // character beyond the BMP among them.
+  std::wstring lines, expected;
+  for (int line = 0; line < 60; ++line) {
+    wchar_t head[32];
+    swprintf(head, 32, L"Zeile %02d caf\u00e9 \u2192 \U0001F600 ", line);
+    std::wstring text = head + std::wstring(49 - CharacterCountOf(head), L'a' + line % 26);
+    lines += text + L"\n";
+    expected += text + L"\r\n";
+  }
+  std::string why;
+  if (!Start(Binding("TL", kTypeTextGuid, Utf8(lines)) + Binding("TS", kTypeTextGuid, "0123456789") +
+                 Binding("TM", kTypeTextGuid, "eleven char"),
+             60000, &why, "",
+             std::string("<plugin guid=\"") + kTypeTextGuid +
+                 "\" active=\"yes\"><pastelongerthan>10</pastelongerthan></plugin>"))
+    GTEST_SKIP() << why;
+  PasteWindow target;
+  std::string output;
+  ASSERT_TRUE(FocusWindow(shell, target.edit, "Tambrel paste target", &output)) << output;  // the click lands in the edit
+  TestClipboard clipboard;
+  const std::string bytes("\0\1 kept \xFF", 9);
+  ASSERT_TRUE(clipboard.Fill(L"before \u2713", bytes));
+  const std::vector<std::string> before = clipboard.Read();
+  DWORD sequence = GetClipboardSequenceNumber();
+
+  Type("Pause t s");
+  EXPECT_TRUE(PumpUntil([&] { return target.Text() == L"0123456789"; }, kTimeoutMs));
+  EXPECT_EQ(0, gPastes);
+  EXPECT_EQ(sequence, GetClipboardSequenceNumber());  // the clipboard was not touched
+
+  SetWindowTextW(target.edit, L"");
+  Type("Pause t l");
+  EXPECT_TRUE(PumpUntil([&] { return target.Text().size() >= expected.size(); }, kTimeoutMs));
+  EXPECT_TRUE(target.Text() == expected) << "the pasted text differs";
+  EXPECT_EQ(1, gPastes);
+  EXPECT_TRUE(PumpUntil([&] { return clipboard.Read() == before; }, kTimeoutMs)) << "the clipboard was not put back";
+  EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatA("CanIncludeInClipboardHistory")));
+
+  SetWindowTextW(target.edit, L"");
+  gTypedChars = 0;
+  ASSERT_TRUE(OpenClipboard(clipboard.window));
+  Type("Pause t m");
+  EXPECT_TRUE(PumpUntil([&] { return target.Text() == L"eleven char"; }, kTimeoutMs));
+  CloseClipboard();
+  EXPECT_EQ(1, gPastes);
+  EXPECT_EQ(11, gTypedChars);
+  EXPECT_EQ(before, clipboard.Read());
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_NE(std::string::npos,
+            ReadWholeFile(dir.File("tambrel.log"))
+                .find("Type Text: typed 11 characters instead of pasting them: the clipboard could not be opened"));
 }
 
 TEST_F(RealProgram, NoticeShowsWhileToggledAndTheWindowKeepsTheFocus) {
