@@ -63,15 +63,16 @@ struct Probes {
     for (PROCESS_INFORMATION& probe : processes) {
       TerminateProcess(probe.hProcess, 0);
       WaitForSingleObject(probe.hProcess, 5000);
-      CloseHandle(probe.hThread);
+      if (probe.hThread != nullptr) CloseHandle(probe.hThread);
       CloseHandle(probe.hProcess);
     }
   }
-  // Starts name.exe with a window titled "Probe name".
-  bool Start(const TempWorkDir& dir, const char* name) {
+  // Starts name.exe with a window titled "Probe name", or the title given.
+  bool Start(const TempWorkDir& dir, const char* name, const char* windowTitle = nullptr) {
     std::string exe = dir.File((std::string(name) + ".exe").c_str());
-    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);
-    std::string command = std::string("\"") + exe + "\" Probe " + name;
+    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);  // in use: there already
+    std::string title = windowTitle != nullptr ? windowTitle : std::string("Probe ") + name;
+    std::string command = std::string("\"") + exe + "\" " + title;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION probe = {};
@@ -80,9 +81,15 @@ struct Probes {
     processes.push_back(probe);
     // Up and showing before any window is focused: a probe that showed its window later
     // would take the focus from the one the test chose.
-    std::string title = std::string("Probe ") + name;
     return WaitForInputIdle(probe.hProcess, kTimeoutMs) == 0 &&
            PumpUntil([&] { return FindWindowA("STATIC", title.c_str()) != nullptr; }, kTimeoutMs);
+  }
+  // A probe that another program started, ended with the test like the others.
+  void Adopt(HWND window) {
+    PROCESS_INFORMATION probe = {};
+    GetWindowThreadProcessId(window, &probe.dwProcessId);
+    probe.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, probe.dwProcessId);
+    if (probe.hProcess != nullptr) processes.push_back(probe);
   }
 };
 
@@ -609,6 +616,96 @@ TEST_F(RealProgram, ACombinationForOneProgramFiresOnlyInIt) {
   Type("ctrl+alt+p");
   EXPECT_TRUE(PumpUntil([&] { return Seen("char c"); }, kTimeoutMs)) << (gKeys.empty() ? "nothing" : gKeys.back());
   EXPECT_EQ("a", ProbeText("Probe alpha"));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+struct TitleSearch {
+  const char* title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTitled(HWND window, LPARAM context) {
+  TitleSearch* search = reinterpret_cast<TitleSearch*>(context);
+  char text[64] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (strcmp(text, search->title) == 0 && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+// Whether the window is its thread's active window and the keyboard focus lies in it.
+bool HasKeyboardFocus(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == window &&
+         info.hwndFocus != nullptr && (info.hwndFocus == window || IsChild(window, info.hwndFocus));
+}
+
+// The visible windows titled so, of every program.
+std::vector<HWND> WindowsTitled(const char* title) {
+  TitleSearch search = {title, {}};
+  EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// "Switch to it when it is already running": the first Pause S W starts the program, the
+// next ones bring its window to the front with the keys going to it, and with two of its
+// windows, each press brings the other; no second copy is started. A minimised one comes
+// back; a binding naming the program without a path finds it too.
+TEST_F(RealProgram, ExecuteFileSwitchesToTheRunningProgramInsteadOfStartingItAgain) {
+  std::string exe = dir.File("alpha.exe");
+  ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE));
+  std::string why;
+  if (!Start(Binding("SW", kExecuteGuid,
+                     "<command>" + exe + "</command><parameter>Probe alpha</parameter><dir/><switch>yes</switch>") +
+                 Binding("SN", kExecuteGuid, "<command>alpha</command><parameter>Probe alpha</parameter>"
+                                             "<switch>yes</switch>"),
+             90000, &why))
+    GTEST_SKIP() << why;
+  Probes probes;
+  Type("Pause s w");
+  HWND first = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return !WindowsTitled("Probe alpha").empty(); }, kTimeoutMs)) << "nothing started";
+  first = WindowsTitled("Probe alpha").front();
+  probes.Adopt(first);
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "the started program is behind";
+  EXPECT_TRUE(HasKeyboardFocus(first));
+
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "not raised";
+  // Its thread has it active, with the keyboard focus in its edit. (Without a window
+  // manager the X server's focus stays where it was: keys typed now would not reach it.)
+  EXPECT_TRUE(HasKeyboardFocus(first));
+  EXPECT_EQ(1u, WindowsTitled("Probe alpha").size());
+
+  // Two of its windows: each press brings the other one.
+  ASSERT_TRUE(probes.Start(dir, "alpha", "Probe alpha 2"));
+  HWND second = FindWindowA("STATIC", "Probe alpha 2");
+  std::string output;
+  ASSERT_TRUE(FocusWindow(shell, second, "Probe alpha 2", &output)) << output;
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "not cycled to the first";
+  EXPECT_TRUE(HasKeyboardFocus(first));
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == second; }, kTimeoutMs)) << "not cycled back";
+
+  // By file name, from another program: its frontmost window.
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause s n");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == second; }, kTimeoutMs)) << "not found by name";
+
+  // Minimised: restored.
+  SendMessageA(second, WM_CLOSE, 0, 0);
+  ShowWindow(first, SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(first) != FALSE; }, kTimeoutMs));
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(first) && GetForegroundWindow() == first; }, kTimeoutMs))
+      << "not restored";
+  EXPECT_EQ(1u, WindowsTitled("Probe alpha").size());
+
+  ASSERT_TRUE(Focus(&why)) << why;
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
 }
