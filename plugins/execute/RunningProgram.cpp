@@ -46,20 +46,6 @@ std::wstring FullLongPath(const std::wstring& path) {
   return length != 0 && length < MAX_PATH * 2 ? longer : full;
 }
 
-// COM for the length of one call: the program has it already, a test may not.
-class ComScope {
- public:
-  ComScope() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(m_result)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT m_result;
-};
-
 // The target of a shortcut file; empty when it has none that is a file.
 std::wstring LinkTarget(const std::wstring& path) {
   ComScope com;

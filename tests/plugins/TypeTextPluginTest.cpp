@@ -99,18 +99,7 @@ TEST(TypeTextPaste, ClipboardTextHasCrLfLineBreaks) {
 
 TEST(TypeTextPlugin, PasteSettingsDefaultLoadSaveAndThePage) {
   TypeTextPlugin* plugin = new TypeTextPlugin;
-  auto saved = [&] {
-    xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
-    xmlNode* element = xmlNewNode(nullptr, BAD_CAST "plugin");
-    xmlDocSetRootElement(doc, element);
-    plugin->SaveSettings(element);
-    xmlBufferPtr buffer = xmlBufferCreate();
-    xmlNodeDump(buffer, doc, element, 0, 0);
-    std::string text = reinterpret_cast<const char*>(xmlBufferContent(buffer));
-    xmlBufferFree(buffer);
-    xmlFreeDoc(doc);
-    return text;
-  };
+  auto saved = [&] { return SavedSettings(plugin); };
   auto load = [&](const char* xml) {
     xmlDocPtr doc;
     plugin->LoadSettings(Parse(&doc, xml)->children);
