@@ -347,8 +347,17 @@ int TypeTextPlugin::Run(const std::string& text) {
     if (PastesInto(characters, m_pasteLongerThan, program, windowClass, m_alwaysTypeIn)) {
       if (!m_paster) m_paster.reset(new ClipboardPaster);
       std::string why;
-      if (m_paster->Paste(wide, &why)) return 0;
       char line[256];
+      if (m_paster->Paste(wide, &why)) {
+        // Programs that render the clipboard late make the paste wait: the log says so.
+        DWORD ms = m_paster->Saved().SaveMilliseconds();
+        if (ms >= 100) {
+          snprintf(line, sizeof line, "Type Text: keeping the clipboard's %u formats before the paste took %lu ms",
+                   static_cast<unsigned>(m_paster->Saved().Formats()), static_cast<unsigned long>(ms));
+          WriteLogLine(kLogNotice, line);
+        }
+        return 0;
+      }
       snprintf(line, sizeof line, "Type Text: typed %u characters instead of pasting them: %s",
                static_cast<unsigned>(characters), why.c_str());
       WriteLogLine(kLogNotice, line);
