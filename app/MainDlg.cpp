@@ -35,6 +35,7 @@ static const int kComboTextIndent = 23;  // an icon and its margins
 static const int kColumnWidth = 150;
 static const int kWarningOverlay = 1;
 static const UINT kShowWarningMessage = WM_APP + 1;
+static const UINT_PTR kWarningSignsTimer = 1;
 
 MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
 
@@ -352,7 +353,7 @@ void MainDlg::FillRow(TambrelEngine* engine, LVITEMA& item) {
   if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
   if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_OVERLAYMASK)) {
     item.state &= ~LVIS_OVERLAYMASK;
-    if (shortcut && engine->ShadowOf(id) != 0) item.state |= INDEXTOOVERLAYMASK(kWarningOverlay);
+    if (shortcut && !m_signsWaiting && engine->ShadowOf(id) != 0) item.state |= INDEXTOOVERLAYMASK(kWarningOverlay);
   }
 }
 
@@ -620,6 +621,20 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       return true;
     case kShowWarningMessage:
       ShowWarning();
+      return true;
+    case WM_SHOWWINDOW:
+      // The first time the window shows, the warning signs wait until it has been painted:
+      // finding the bindings that never fire looks at every shortcut. A timer's message
+      // comes only when no other message and no paint is due.
+      if (wParam && !m_signsShown && !m_signsWaiting && m_list != nullptr)
+        m_signsWaiting = SetTimer(Window(), kWarningSignsTimer, USER_TIMER_MINIMUM, nullptr) != 0;
+      break;
+    case WM_TIMER:
+      if (wParam != kWarningSignsTimer) break;
+      KillTimer(Window(), kWarningSignsTimer);
+      m_signsWaiting = false;
+      m_signsShown = true;
+      InvalidateRect(m_list, nullptr, FALSE);
       return true;
     case WM_DESTROY:
       OnDestroy();

@@ -80,6 +80,8 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   BindingRows m_rows;
   bool m_showingRows = false;  // the list's selection is being set to what the rows say
   bool m_warningPosted = false;
+  bool m_signsWaiting = false;  // the rows' warning signs wait for the window's first paint
+  bool m_signsShown = false;
 };
 
 #endif

@@ -222,6 +222,20 @@ TEST_F(MainDlgTest, SavingABindingThatBlocksAnotherWarnsAndMarksItsRow) {
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The binding is saved, but NX never fires: N fires first."});
 }
 
+// Finding the bindings that never fire waits until the window, shown for the first time,
+// has been painted: until then the rows carry no sign.
+TEST_F(MainDlgTest, WarningSignsComeAfterTheWindowsFirstPaint) {
+  Start(SequenceToCommand("N", "a.exe") + SequenceToCommand("NP", "b.exe"));
+  HWND list = Item(IDC_MAIN_BINDINGS);
+  ASSERT_EQ(RowText(1, 0), "NP");
+  ShowWindow(dialog->Window(), SW_SHOW);
+  EXPECT_EQ(ListView_GetItemState(list, 1, LVIS_OVERLAYMASK), 0u);
+  UpdateWindow(dialog->Window());
+  for (int round = 0; round < 100 && ListView_GetItemState(list, 1, LVIS_OVERLAYMASK) == 0; ++round) Pump();
+  EXPECT_EQ(ListView_GetItemState(list, 1, LVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(1u));
+  EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_OVERLAYMASK), 0u);
+}
+
 // A combination on the Tambrel key never fires, and the line below the list says so.
 TEST_F(MainDlgTest, ACombinationOnTheTambrelKeyIsMarkedAsNeverFiring) {
   Start(std::string("<action><shortcut plugin=\"" COMBO_PLUGIN_GUID "\"><key>19</key><modifiers>0</modifiers>"
