@@ -27,6 +27,18 @@ void RegisterOverlayClass() {
   RegisterClassA(&overlay);
 }
 
+// conf.xml's folder, watched from the message loop: a change that another program makes
+// reaches the engine on the thread of the messages and the hook, without a timer that polls.
+class ConfigWatch : public Waitable {
+ public:
+  explicit ConfigWatch(TambrelEngine* engine) : m_engine(engine) {}
+  HANDLE WaitHandle() override { return m_engine->ConfigWatchHandle(); }
+  void OnSignaled() override { m_engine->OnConfigFolderChanged(); }
+
+ private:
+  TambrelEngine* m_engine;
+};
+
 static int Run(int showCommand) {
   MessageLoop loop;
   MainDlg mainDlg;
@@ -51,7 +63,10 @@ static int Run(int showCommand) {
     engine.reset();
   } else {
     if (engine->Options().autoShow) ShowWindow(mainDlg.Window(), showCommand);
+    ConfigWatch watch(engine.get());
+    loop.AddWaitable(&watch);
     result = loop.Run();
+    loop.RemoveWaitable(&watch);
     // The main dialog window is gone; the engine's shut-down relies on no window of ours.
     engine.reset();
   }

@@ -42,6 +42,10 @@ extern LinkedPlugins gLinkedPlugins;
 const UINT_PTR kWatchdogTimer = 1;
 const UINT kWatchdogGraceMs = 1500;
 
+// The engine window's timer that waits for conf.xml's folder to be quiet after a change.
+const UINT_PTR kConfigQuietTimer = 2;
+const UINT kConfigQuietMs = 1000;
+
 // Asks the Tambrel that runs in this session to show its main window, waiting up to waitMs
 // for its engine to come up. False when there is none.
 bool ShowRunningTambrel(DWORD waitMs);
@@ -138,6 +142,24 @@ class TambrelEngine final : public Engine {
   bool IsStarted() const { return m_started; }
   const std::string& ConfigPath() const { return m_configPath; }
   ConfigFile& Config() { return *m_config; }
+  PlaceholderPlugin* Placeholder() { return m_placeholder.get(); }
+
+  // conf.xml changed under the running program (ConfigSync.cpp). The message loop waits for
+  // the folder's change notification and calls OnConfigFolderChanged; once the folder has
+  // been quiet for kConfigQuietMs, the configuration file takes the change.
+  HANDLE ConfigWatchHandle();
+  void OnConfigFolderChanged();
+  // Before another file's configuration is read in: every binding goes (its plugins told
+  // through Remove), the key names, what missing plugins kept, and the options, whose values
+  // before are returned. Plugins do not call the engine meanwhile.
+  EngineOptions ClearConfiguration();
+  // After it was read: the live state follows it, the windows show it, the log says so.
+  void ConfigurationReplaced(const EngineOptions& before);
+  // The main window is shown with a binding's page open.
+  bool EditingBinding();
+  // Tells the user something that needs no answer without taking the focus from anybody:
+  // a balloon of a notification icon, and the log.
+  void ShowNotice(const char* text);
 
  private:
   bool Fail(const char* text);
@@ -152,6 +174,11 @@ class TambrelEngine final : public Engine {
   int RunOutsideHook(int actionId);
   void OnRawKeyEvent(DWORD time);
   void OnWatchdogTimer();
+  void OnConfigQuiet();
+  void OnNoticeEvent(LPARAM event);
+  void EndNotice();
+  static const UINT kNoticeIcon = 1;
+  static const UINT kNoticeMessage = WM_APP + 3;  // the notice icon's callback
   void CreateEngineWindow();
   void DestroyEngineWindow();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -184,6 +211,7 @@ class TambrelEngine final : public Engine {
   bool m_inSetActive = false;
   bool m_shutDown = false;
   std::unique_ptr<ConfigFile> m_config;
+  bool m_noticeShown = false;  // the engine window's notification icon is up for a balloon
   std::vector<KeyInfo> m_keys;
   EngineOptions m_options;
   std::map<int, ActionRecord> m_actions;

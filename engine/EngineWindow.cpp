@@ -55,6 +55,10 @@ LRESULT CALLBACK TambrelEngine::WindowProc(HWND window, UINT message, WPARAM wPa
       break;  // the default procedure frees the input
     case WM_TIMER:
       if (wParam == kWatchdogTimer) engine->OnWatchdogTimer();
+      if (wParam == kConfigQuietTimer) engine->OnConfigQuiet();
+      return 0;
+    case kNoticeMessage:
+      engine->OnNoticeEvent(lParam);
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
