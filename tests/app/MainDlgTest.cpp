@@ -331,6 +331,43 @@ TEST_F(MainDlgTest, EndingTheSessionRemovesTheHookAndWritesTheConfiguration) {
   EXPECT_NE(written.find("<option name=\"hookactive\">yes</option>"), std::string::npos) << written;
 }
 
+// conf.xml changed by another program: the list shows its bindings. A binding's page open in
+// the shown window is not dropped without asking, and a No keeps it as it is.
+TEST_F(MainDlgTest, AChangedFileFillsTheListAndAnOpenPageIsNotDroppedUnasked) {
+  Start(kThreeBindings);
+  SelectRow(1);
+  auto edit = [&](const std::string& actions) {
+    WriteWholeFile(dir.File("conf.xml"), "<tambrel version=\"2.01\"><options><option name=\"hookactive\">no</option>"
+                                         "</options><plugins/><actions>" + actions + "</actions></tambrel>");
+    engine->Config().TakeChanges();
+    Pump();
+  };
+  edit(SequenceToCommand("cc", "calc.exe") + SequenceToCommand("dd", "d.exe"));  // the window is hidden
+  EXPECT_TRUE(boxes.Texts().empty());
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 2);
+  EXPECT_EQ(RowText(0, 0), "CC");
+  EXPECT_EQ(RowText(1, 1), "d.exe");
+  EXPECT_EQ(SelectedRow(), 1);  // the row at the place of the one chosen before
+  EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "Sequence Shortcut");
+
+  ShowWindow(dialog->Window(), SW_SHOW);
+  SelectRow(0);
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "CCX");  // typed, not saved
+  boxes.Answer(IDNO);
+  edit(SequenceToCommand("ee", "e.exe"));
+  ASSERT_EQ(boxes.Texts().size(), 1u);
+  EXPECT_EQ(boxes.Texts()[0].find("conf.xml was changed by another program. Load it now?"), 0u);
+  EXPECT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 2);
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "CCX");
+
+  boxes.Answer(IDYES);
+  edit(SequenceToCommand("ff", "f.exe"));
+  EXPECT_EQ(boxes.Texts().size(), 2u);
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 1);
+  EXPECT_EQ(RowText(0, 0), "FF");
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "FF");
+}
+
 TEST_F(MainDlgTest, PluginIconsAreSharedSoThatNoPaintLeaksOne) {
   Start("");
   engine->FindPluginByGuid("{00000000-0000-0000-0000-0000000000AB}", true);  // a missing plugin's placeholder
