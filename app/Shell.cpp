@@ -13,6 +13,7 @@
 #include "MainDlg.h"
 #include "Messages.h"
 #include "MessageLoop.h"
+#include "OneCopy.h"
 #include "UniqueHandle.h"
 
 static const char kOverlayClass[] = "DialogOverlayControl";
@@ -76,18 +77,10 @@ static int Run(int showCommand) {
 
 void UnregisterOverlayClass() { UnregisterClassA(kOverlayClass, GetModuleHandleA(nullptr)); }
 
-// One Tambrel per sign-in session: two would each install a hook and a tray icon, and each
-// write conf.xml over the other's edits at exit. The name lives in the session's own
-// namespace and goes with the last handle, also when the program is killed.
-static const char kSessionMutex[] = "Local\\Tambrel";
-
 int RunTambrel(int showCommand) {
-  UniqueKernelHandle running(CreateMutexA(nullptr, FALSE, kSessionMutex));
-  if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Started again by hand or by a shortcut: the user wants the running one.
-    ShowRunningTambrel(10000);
-    return 0;
-  }
+  UniqueKernelHandle sessionName;
+  int exitCode = 0;
+  if (!TakeSessionName(&sessionName, &exitCode)) return exitCode;
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // a failure is not fatal
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);

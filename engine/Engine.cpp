@@ -74,7 +74,7 @@ void TambrelEngine::ShutDown() {
   if (m_hook != HOOKPAD_NO_SLOT) gHookApi.freeHook(m_hookHeap, m_hook);
   m_hook = HOOKPAD_NO_SLOT;
   EndNotice();
-  DestroyEngineWindow();
+  RetireEngineWindow();
   if (m_hookHeap != nullptr) gHookApi.freeHookHeap(m_hookHeap);
   m_hookHeap = nullptr;
   for (HHOOKHEAP heap : m_spentHookHeaps) gHookApi.freeHookHeap(heap);
@@ -83,6 +83,7 @@ void TambrelEngine::ShutDown() {
   for (PluginRecord& record : m_registry) record.plugin->Release();
   for (HMODULE library : m_libraries) FreeLibrary(library);
   m_libraries.clear();
+  DestroyEngineWindow();
   // Once, at the end: libxml2's own memory goes only when nothing uses the library any more.
   xmlCleanupParser();
   m_placeholder.reset();

@@ -46,9 +46,12 @@ const UINT kWatchdogGraceMs = 1500;
 const UINT_PTR kConfigQuietTimer = 2;
 const UINT kConfigQuietMs = 1000;
 
-// Asks the Tambrel that runs in this session to show its main window, waiting up to waitMs
-// for its engine to come up. False when there is none.
-bool ShowRunningTambrel(DWORD waitMs);
+// The engine window: its class, the request of another start of the program to show the main
+// window, and its title while the engine shuts down (empty before).
+extern const char kEngineWindowClass[];
+const UINT kShowMainWindow = WM_APP + 2;
+extern const char kShuttingDownTitle[];
+
 
 class TambrelEngine final : public Engine {
  public:
@@ -180,6 +183,7 @@ class TambrelEngine final : public Engine {
   static const UINT kNoticeIcon = 1;
   static const UINT kNoticeMessage = WM_APP + 3;  // the notice icon's callback
   void CreateEngineWindow();
+  void RetireEngineWindow();
   void DestroyEngineWindow();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
