@@ -41,6 +41,7 @@ extern LinkedPlugins gLinkedPlugins;
 // event the hook has not seen it looks.
 const UINT_PTR kWatchdogTimer = 1;
 const UINT kWatchdogGraceMs = 1500;
+const DWORD kWatchdogLogMs = 60000;  // at most one log line of the watchdog in this time
 
 // The engine window's timer that waits for conf.xml's folder to be quiet after a change.
 const UINT_PTR kConfigQuietTimer = 2;
@@ -198,6 +199,8 @@ class TambrelEngine final : public Engine {
   DWORD m_lastHookTime = 0;  // time of the newest key event the hook saw
   int m_rawUnseen = 0;       // raw key events newer than that, waiting for the watchdog timer
   DWORD m_rawUnseenTime = 0;  // the first of them
+  bool m_watchdogLogged = false;
+  DWORD m_watchdogLogTime = 0;  // of its last log line
   int m_hookDepth = 0;       // > 0 while the hook procedure runs (it can nest)
   unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;
