@@ -5,6 +5,16 @@
 #include "ConfigReader.h"
 #include "ConfigWriter.h"
 
+// Long work on the thread of the keyboard hook (the text of thousands of bindings, digests of
+// megabytes) lets the hook's calls in between its parts, so that no key of the desktop waits
+// for all of it. Only sent messages are taken, the hook's calls among them: input and posted
+// messages, through which the user could change the configuration meanwhile, wait for the
+// loop.
+static void LetTheHookIn() {
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 ConfigStore& ConfigFile::Store() {
   if (!m_store) m_store.reset(new ConfigStore(m_engine->ConfigPath()));
   return *m_store;
@@ -12,7 +22,7 @@ ConfigStore& ConfigFile::Store() {
 
 Digest ConfigFile::TextDigest() {
   std::string text;
-  return ConfigurationText(m_engine, &text) ? Digest::Of(text) : Digest();
+  return ConfigurationText(m_engine, &text, LetTheHookIn) ? Digest::Of(text, LetTheHookIn) : Digest();
 }
 
 // --- Start-up --------------------------------------------------------------------------
@@ -82,13 +92,13 @@ bool ConfigFile::KeepOtherFile(const std::string& bytes) {
 
 bool ConfigFile::Save() {
   std::string text, disk, error;
-  if (!ConfigurationText(m_engine, &text)) {
+  if (!ConfigurationText(m_engine, &text, LetTheHookIn)) {
     ReportError("Error writing configuration file!");
     return false;
   }
-  Digest wanted = Digest::Of(text);
+  Digest wanted = Digest::Of(text, LetTheHookIn);
   bool read = Store().Read(&disk, &error) == ConfigStore::kRead;
-  Digest onDisk = read ? Digest::Of(disk) : Digest();
+  Digest onDisk = read ? Digest::Of(disk, LetTheHookIn) : Digest();
   bool known = read && onDisk == m_known;
   if (read && !known && onDisk != m_other) {
     // Another program changed the file, and nobody has looked at it yet (a save within the
@@ -126,14 +136,14 @@ void ConfigFile::TakeChanges() {
   // A file that is gone is written again at the next save; one that cannot be read now is
   // looked at again with the next change.
   if (Store().Read(&bytes, &error) != ConfigStore::kRead) return;
-  Digest digest = Digest::Of(bytes);
+  Digest digest = Digest::Of(bytes, LetTheHookIn);
   if (digest == m_known || digest == m_other) return;
   TakeChange(bytes, digest, true);
 }
 
 ConfigFile::Take ConfigFile::TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk) {
   std::string reason;
-  xmlDocPtr doc = ParseConfiguration(bytes.data(), bytes.size(), m_engine->ConfigPath(), &reason);
+  xmlDocPtr doc = ParseConfiguration(bytes.data(), bytes.size(), m_engine->ConfigPath(), &reason, LetTheHookIn);
   xmlNode* root = doc != nullptr ? ConfigurationRoot(doc, &reason) : nullptr;
   m_other = digest;
   m_otherKept.clear();
@@ -163,11 +173,13 @@ ConfigFile::Take ConfigFile::TakeChange(const std::string& bytes, const Digest& 
 }
 
 void ConfigFile::Replace(xmlNode* root, const Digest& digest) {
-  EngineOptions before = m_engine->ClearConfiguration();
+  // The hook may come in between bindings going and coming: a key then finds some of the
+  // old bindings or some of the new, and what it fires runs after the load, if it is there.
+  EngineOptions before = m_engine->ClearConfiguration(LetTheHookIn);
   {
     // Problems of single entries go to the log: the user did not start this.
     QuietReports quiet;
-    ConfigReader(m_engine).Apply(root);
+    ConfigReader(m_engine, LetTheHookIn).Apply(root);
   }
   m_known = digest;
   m_knownIsGood = true;

@@ -56,9 +56,18 @@ void XMLCALL RecordError(void* context, xmlErrorPtr error) {
 
 }  // namespace
 
-xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& path, std::string* error) {
-  xmlParserCtxtPtr context = xmlNewParserCtxt();
-  if (context == nullptr || context->sax == nullptr || size > 0x7FFFFFFF) {
+xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& path, std::string* error,
+                             BetweenParts between) {
+  // Fed in parts, so that long work can let the hook in between: parsing 10,000 bindings
+  // takes longer than a key may wait. The first part tells the encoding. (Text nodes then
+  // meet libxml2's limit of 10,000,000 bytes wherever the parts end.)
+  const size_t kPart = 64 * 1024;
+  size_t first = size < kPart ? size : kPart;
+  xmlParserCtxtPtr context =
+      size <= 0x7FFFFFFF
+          ? xmlCreatePushParserCtxt(nullptr, nullptr, text, static_cast<int>(first), AnsiToUtf8(path.c_str()).c_str())
+          : nullptr;
+  if (context == nullptr || context->sax == nullptr) {
     if (context != nullptr) xmlFreeParserCtxt(context);
     *error = kInternalParserError;
     return nullptr;
@@ -70,20 +79,28 @@ xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& p
   context->sax->unparsedEntityDecl = RefuseUnparsedEntity;
   context->sax->serror = RecordError;  // called with the context, also where reports are off
   // No network, no DTD loading, no entity substitution, no lifted limits.
-  xmlDocPtr doc = xmlCtxtReadMemory(context, text, static_cast<int>(size), AnsiToUtf8(path.c_str()).c_str(), nullptr,
-                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlCtxtUseOptions(context, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  for (size_t at = first; at < size && !context->disableSAX; at += kPart) {
+    if (between != nullptr) between();
+    xmlParseChunk(context, text + at, static_cast<int>(size - at < kPart ? size - at : kPart), 0);
+  }
+  if (!context->disableSAX) xmlParseChunk(context, nullptr, 0, 1);
+  xmlDocPtr doc = context->myDoc;
+  context->myDoc = nullptr;
+  // A parse that libxml2 stopped (out of memory, a text node beyond its limit) can leave
+  // a document that says it is well-formed but holds only the start of the file.
+  bool loaded = context->wellFormed && !context->disableSAX && watch.entityLine == 0 && doc != nullptr;
   if (watch.entityLine != 0) {
-    if (doc != nullptr) xmlFreeDoc(doc);
-    doc = nullptr;
     *error = LineText(watch.entityLine, "The file declares entities (<!ENTITY ...>), which Tambrel does not read.");
-  } else if (doc == nullptr && watch.failed) {
+  } else if (!loaded && watch.failed) {
     *error = watch.error;
-  } else if (doc == nullptr) {
+  } else if (!loaded) {
     const xmlError* last = xmlCtxtGetLastError(context);
     *error = last != nullptr && last->message != nullptr ? LineText(last->line, Utf8ToAnsi(X(last->message))) : "";
   }
+  if (!loaded && doc != nullptr) xmlFreeDoc(doc);
   xmlFreeParserCtxt(context);
-  return doc;
+  return loaded ? doc : nullptr;
 }
 
 xmlNode* ConfigurationRoot(xmlDocPtr doc, std::string* warning) {
@@ -127,6 +144,10 @@ void ConfigReader::Apply(xmlNode* root) {
     LoadBindings(actions, version == "2.0");
   else
     ReportInfo("While loading configuration: Couldn't locate <actions> in the configuration file!");
+}
+
+void ConfigReader::Between(int bindings) {
+  if (m_between != nullptr && bindings % 500 == 0) m_between();
 }
 
 void ConfigReader::LoadBindings(xmlNode* actions, bool version20) {
@@ -229,8 +250,10 @@ static bool HasType(TambrelEngine* engine, int pluginId, int type) {
 }
 
 void ConfigReader::LoadActions(xmlNode* actions) {
+  int read = 0;
   for (xmlNode* action = actions->children; action != nullptr; action = action->next) {
     if (!IsElement(action, "action")) continue;
+    Between(++read);
     xmlNode* shortcut = nullptr;
     xmlNode* actionType = nullptr;
     int shortcutId = 0, actionId = 0;
@@ -256,8 +279,10 @@ void ConfigReader::LoadActions(xmlNode* actions) {
 }
 
 void ConfigReader::LoadActionsVersion20(xmlNode* actions) {
+  int read = 0;
   for (xmlNode* action = actions->children; action != nullptr; action = action->next) {
     if (!IsElement(action, "action")) continue;
+    Between(++read);
     int actionId = 0;
     std::string key;
     if (action->children != nullptr) {

@@ -7,14 +7,18 @@
 
 #include <string>
 
+#include "Digest.h"
+
 class TambrelEngine;
 
 // The text parsed into a document, or null with the reason in the system code page
 // ("Line 3: ..." where libxml2 names one). The network is never read, no DTD is loaded and
 // no entity is substituted; a DOCTYPE that declares entities is refused before any is used,
-// so a hostile file stays small. path names the file in libxml2's messages.
+// so a hostile file stays small. path names the file in libxml2's messages; between is
+// called between the parts of a large text.
 extern const char kInternalParserError[];  // the reason when libxml2 cannot even begin
-xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& path, std::string* error);
+xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& path, std::string* error,
+                             BetweenParts between = nullptr);
 
 // The document's <tambrel> element, or null with the warning that start-up gives for a
 // document without one or without its version (not reported).
@@ -22,7 +26,8 @@ xmlNode* ConfigurationRoot(xmlDocPtr doc, std::string* warning);
 
 class ConfigReader {
  public:
-  explicit ConfigReader(TambrelEngine* engine) : m_engine(engine) {}
+  // between, when given, is called between bindings now and then.
+  explicit ConfigReader(TambrelEngine* engine, BetweenParts between = nullptr) : m_engine(engine), m_between(between) {}
 
   // A document that ConfigurationRoot accepts, into the engine: options, key names, plugin
   // settings, new plugins, bindings. Problems of single entries are reported and skipped.
@@ -44,7 +49,10 @@ class ConfigReader {
   void LoadActions(xmlNode* actions);
   void LoadActionsVersion20(xmlNode* actions);
 
+  void Between(int bindings);
+
   TambrelEngine* m_engine;
+  BetweenParts m_between;
 };
 
 #endif

@@ -148,7 +148,7 @@ void ClearSide(xmlNode* element) {
 // binding costs only the nodes its plugins add. False when a plugin's data is more than the
 // formatted writer knows, or a plugin changed the tree beyond its own element: the file is
 // then written whole.
-bool WriteStreamed(TambrelEngine* engine, std::string* out) {
+bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between) {
   if (!FormattingIsDefault()) return false;
   DocumentOwner owner{NewDocument(true)};
   xmlNode* root = xmlDocGetRootElement(owner.doc);
@@ -171,7 +171,9 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out) {
   xmlNode* shortcut = xmlNewChild(action, nullptr, X("shortcut"), nullptr);
   xmlNode* actionType = xmlNewDocNode(owner.doc, nullptr, X("actiontype"), nullptr);
   bool any = false;
+  int written = 0;
   for (auto& entry : engine->Actions()) {
+    if (between != nullptr && ++written % 500 == 0) between();
     PluginRecord* shortcutRecord = engine->FindPlugin(entry.second.shortcutPluginId);
     PluginRecord* actionRecord = engine->FindPlugin(entry.second.actionPluginId);
     if (shortcutRecord == nullptr || actionRecord == nullptr) continue;
@@ -203,8 +205,8 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out) {
 
 }  // namespace
 
-bool ConfigurationText(TambrelEngine* engine, std::string* text) {
+bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between) {
   text->clear();
-  if (WriteStreamed(engine, text)) return true;
+  if (WriteStreamed(engine, text, between)) return true;
   return WriteDocument(engine, text);
 }

@@ -5,9 +5,12 @@
 
 #include <string>
 
+#include "Digest.h"
+
 class TambrelEngine;
 
-// False when libxml2 could not make the text (out of memory).
-bool ConfigurationText(TambrelEngine* engine, std::string* text);
+// False when libxml2 could not make the text (out of memory). between is called after every
+// few hundred bindings.
+bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between = nullptr);
 
 #endif

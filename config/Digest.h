@@ -8,11 +8,16 @@
 
 #include <string>
 
+// Called between the parts of long work on the hook's thread, so that the hook gets its turn.
+typedef void (*BetweenParts)();
+
 class Digest {
  public:
   Digest() = default;  // stands for no file at all
-  static Digest Of(const char* data, size_t size);
-  static Digest Of(const std::string& text) { return Of(text.data(), text.size()); }
+  static Digest Of(const char* data, size_t size, BetweenParts between = nullptr);
+  static Digest Of(const std::string& text, BetweenParts between = nullptr) {
+    return Of(text.data(), text.size(), between);
+  }
 
   bool IsFile() const { return m_file; }
   std::string Hex() const;

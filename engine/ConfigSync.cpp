@@ -23,11 +23,13 @@ void TambrelEngine::OnConfigQuiet() {
   if (m_started && !m_shutDown) m_config->TakeChanges();
 }
 
-EngineOptions TambrelEngine::ClearConfiguration() {
+EngineOptions TambrelEngine::ClearConfiguration(void (*between)()) {
   // Plugins get the engine back once the file is read: the tray mirrors its enabled state
   // into the engine's, and being disabled for the load must not switch the engine off.
   for (PluginRecord& record : m_registry) record.plugin->SetEngine(nullptr);
+  int removed = 0;
   for (auto& binding : m_actions) {
+    if (between != nullptr && ++removed % 500 == 0) between();
     if (ActionType* type = ActionOf(binding.second.actionPluginId)) type->Remove(binding.first);
     if (ShortcutType* type = ShortcutOf(binding.second.shortcutPluginId)) type->Remove(binding.first);
   }

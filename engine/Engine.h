@@ -155,8 +155,9 @@ class TambrelEngine final : public Engine {
   void OnConfigFolderChanged();
   // Before another file's configuration is read in: every binding goes (its plugins told
   // through Remove), the key names, what missing plugins kept, and the options, whose values
-  // before are returned. Plugins do not call the engine meanwhile.
-  EngineOptions ClearConfiguration();
+  // before are returned. Plugins do not call the engine meanwhile. between, when given, is
+  // called between bindings now and then.
+  EngineOptions ClearConfiguration(void (*between)() = nullptr);
   // After it was read: the live state follows it, the windows show it, the log says so.
   void ConfigurationReplaced(const EngineOptions& before);
   // The main window is shown with a binding's page open.

@@ -245,11 +245,16 @@ TEST(ConfigFile, BadFilesGetTheirMessageAndStayUntouched) {
       {"unusable binding",
        "<tambrel version=\"2.01\"><options/><plugins/><actions><action><shortcut/><actiontype/></action></actions></tambrel>",
        true, {"While loading configuration: Plugin error for action 1, 0, 0"}},
-      // Loads: a 10 MB text is within libxml2's limits, and a key text keeps 127 characters.
+      // Loads: a 9 MB text is within libxml2's limit of 10,000,000 bytes for a text node, and
+      // a key text keeps 127 characters.
       {"huge text node",
        "<tambrel version=\"2.01\"><options><option name=\"keys\"><key code=\"1\" name=\"A\">" +
-           Huge(10 * 1024 * 1024, 'x') + "</key></option></options><plugins/><actions/></tambrel>",
+           Huge(9 * 1000 * 1000, 'x') + "</key></option></options><plugins/><actions/></tambrel>",
        true, {}},
+      {"text node beyond libxml2's limit",
+       "<tambrel version=\"2.01\"><options><option name=\"keys\"><key code=\"1\" name=\"A\">" +
+           Huge(10 * 1000 * 1000 + 1, 'x') + "</key></option></options><plugins/><actions/></tambrel>",
+       false, {open + "*", cannot}},
       {"deep nesting", Nested(10000), false, {open + "*", cannot}},
       {"entity bomb", bomb, false, {open + "*", cannot}},
   };
