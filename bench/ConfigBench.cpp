@@ -58,23 +58,6 @@ double FlushCost(const std::string& path, const std::string& text) {
   return flushed;
 }
 
-std::string Configuration() {
-  std::string xml = "<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\">\n  <options>\n  </options>\n"
-                    "  <plugins>\n  </plugins>\n  <actions>\n";
-  char line[512];
-  for (int i = 0; i < kBindings; ++i) {
-    snprintf(line, sizeof line,
-             "    <action>\n      <shortcut plugin=\"{646ADA64-823B-496F-9B9F-E5F652E7151F}\">K%05d</shortcut>\n"
-             "      <actiontype plugin=\"{CC0F56FA-93FA-49E0-B66F-167B15808C3E}\">\n"
-             "        <command>C:\\Program Files\\Tool %d\\tool.exe</command>\n"
-             "        <parameter>--open \"file %d.txt\"</parameter>\n        <dir>C:\\Work\\%d</dir>\n"
-             "      </actiontype>\n    </action>\n",
-             i, i, i, i);
-    xml += line;
-  }
-  return xml + "  </actions>\n</tambrel>\n";
-}
-
 // The written file holds every binding once, as loaded: a figure for a save that wrote
 // something else would mean nothing.
 bool WrittenAsLoaded(const std::string& path) {
@@ -111,7 +94,7 @@ int main() {
   BenchFolder folder("tambrel-configbench", {"conf.xml", "conf.xml.bak", "conf.xml.new", "libxml2-only.xml"});
   std::string path = folder.File("conf.xml");
   std::string libxmlPath = folder.File("libxml2-only.xml");
-  std::string text = Configuration();
+  std::string text = ExecuteBindings(kBindings);
 
   // libxml2 alone: the file read and parsed into a tree, then the tree written formatted.
   double parseOnly = 1e9, saveOnly = 1e9;

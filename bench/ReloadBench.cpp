@@ -30,24 +30,6 @@ unsigned MakeBuiltInPlugins(Plugin*** plugins) {
   return kBuiltInPluginCount;
 }
 
-// Round r's file: the same bindings, one shortcut of them different in each round.
-std::string Configuration(int round) {
-  std::string xml = "<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\">\n  <options>\n  </options>\n"
-                    "  <plugins>\n  </plugins>\n  <actions>\n";
-  char line[512];
-  for (int i = 0; i < kBindings; ++i) {
-    snprintf(line, sizeof line,
-             "    <action>\n      <shortcut plugin=\"{646ADA64-823B-496F-9B9F-E5F652E7151F}\">%s%05d</shortcut>\n"
-             "      <actiontype plugin=\"{CC0F56FA-93FA-49E0-B66F-167B15808C3E}\">\n"
-             "        <command>C:\\Program Files\\Tool %d\\tool.exe</command>\n"
-             "        <parameter>--open \"file %d.txt\"</parameter>\n        <dir>C:\\Work\\%d</dir>\n"
-             "      </actiontype>\n    </action>\n",
-             i == kBindings / 2 ? "R" : "K", i == kBindings / 2 ? round : i, i, i, i);
-    xml += line;
-  }
-  return xml + "  </actions>\n</tambrel>\n";
-}
-
 void Write(const std::string& path, const std::string& text) {
   FILE* file = fopen(path.c_str(), "wb");
   if (file == nullptr) return;
@@ -80,7 +62,7 @@ int main() {
 
   BenchFolder folder("tambrel-reloadbench", {"conf.xml", "conf.xml.bak", "conf.xml.new"});
   std::string path = folder.File("conf.xml");
-  Write(path, Configuration(0));
+  Write(path, ExecuteBindings(kBindings));
 
   // This program's hook goes in first, so that Tambrel's, installed after it, is asked first.
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -102,7 +84,7 @@ int main() {
   int lost = 0;
   bool reloaded = true;
   for (int round = 1; round <= kRounds; ++round) {
-    Write(path, Configuration(round));
+    Write(path, ExecuteBindings(kBindings, kBindings / 2, round));  // one binding different
     int firstId = engine->NextActionId();
     LONGLONG began = Now();
     engine->Config().TakeChanges();

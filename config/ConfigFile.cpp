@@ -62,9 +62,10 @@ bool ConfigFile::Load() {
     ConfigReader(m_engine).Apply(root);
     m_known = Digest::Of(bytes);
     m_knownIsGood = true;
-    // What Tambrel would write now: a file written by hand or by the converter differs
-    // from it without any change.
-    m_baseline = TextDigest();
+    // What Tambrel would write now. A file that starts as Tambrel's own files do is taken to
+    // be one it wrote (thousands of bindings then cost no second pass at start-up); a file
+    // written by hand or by the converter differs from it without any change.
+    m_baseline = StartsAsWritten(bytes) ? m_known : TextDigest();
   }
   xmlFreeDoc(doc);
   return root != nullptr;

@@ -61,7 +61,7 @@ xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& p
   // Fed in parts, so that long work can let the hook in between: parsing 10,000 bindings
   // takes longer than a key may wait. The first part tells the encoding. (Text nodes then
   // meet libxml2's limit of 10,000,000 bytes wherever the parts end.)
-  const size_t kPart = 64 * 1024;
+  const size_t kPart = 256 * 1024;
   size_t first = size < kPart ? size : kPart;
   xmlParserCtxtPtr context =
       size <= 0x7FFFFFFF

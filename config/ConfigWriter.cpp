@@ -205,6 +205,12 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between
 
 }  // namespace
 
+bool StartsAsWritten(const std::string& text) {
+  std::string start = "<?xml version=\"1.0\"?>\n<tambrel version=\"" + VersionText() +
+                      "\">\n  <options>\n    <option name=\"log\">";
+  return text.compare(0, start.size(), start) == 0;
+}
+
 bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between) {
   text->clear();
   if (WriteStreamed(engine, text, between)) return true;

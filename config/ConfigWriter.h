@@ -9,6 +9,9 @@
 
 class TambrelEngine;
 
+// Whether a text starts as every text that ConfigurationText makes does.
+bool StartsAsWritten(const std::string& text);
+
 // False when libxml2 could not make the text (out of memory). between is called after every
 // few hundred bindings.
 bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between = nullptr);
