@@ -47,6 +47,10 @@ const DWORD kWatchdogLogMs = 60000;  // at most one log line of the watchdog in 
 const UINT_PTR kConfigQuietTimer = 2;
 const UINT kConfigQuietMs = 1000;
 
+// The engine window's notification icon, shown for a balloon of ShowNotice, and its callback.
+const UINT kNoticeIcon = 1;
+const UINT kNoticeMessage = WM_APP + 3;
+
 // The engine window: its class, the request of another start of the program to show the main
 // window, and its title while the engine shuts down (empty before).
 extern const char kEngineWindowClass[];
@@ -163,7 +167,7 @@ class TambrelEngine final : public Engine {
   // The main window is shown with a binding's page open.
   bool EditingBinding();
   // Tells the user something that needs no answer without taking the focus from anybody:
-  // a balloon of a notification icon, and the log.
+  // a balloon of a notification icon, and the log. During the shut-down, a box.
   void ShowNotice(const char* text);
 
  private:
@@ -182,8 +186,6 @@ class TambrelEngine final : public Engine {
   void OnConfigQuiet();
   void OnNoticeEvent(LPARAM event);
   void EndNotice();
-  static const UINT kNoticeIcon = 1;
-  static const UINT kNoticeMessage = WM_APP + 3;  // the notice icon's callback
   void CreateEngineWindow();
   void RetireEngineWindow();
   void DestroyEngineWindow();

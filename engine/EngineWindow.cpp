@@ -108,6 +108,7 @@ void TambrelEngine::RetireEngineWindow() {
 
 void TambrelEngine::DestroyEngineWindow() {
   if (m_window == nullptr) return;
+  EndNotice();
   RetireEngineWindow();
   DestroyWindow(m_window);
   m_window = nullptr;

@@ -11,6 +11,12 @@
 #include "Messages.h"
 
 void TambrelEngine::ShowNotice(const char* text) {
+  // At the end of a run a balloon would go with the program before anyone read it: what the
+  // shut-down has to tell waits in a box.
+  if (m_shutDown) {
+    ReportWarning(text);
+    return;
+  }
   WriteLog(kLevelWarning, text);
   if (m_window == nullptr) return;
   NOTIFYICONDATAA icon = {};

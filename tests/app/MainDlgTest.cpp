@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "ConfigFile.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
+#include "Taskbar.h"
 #include "UiFixture.h"
 #include "resource.h"
 
@@ -366,6 +368,31 @@ TEST_F(MainDlgTest, AChangedFileFillsTheListAndAnOpenPageIsNotDroppedUnasked) {
   ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 1);
   EXPECT_EQ(RowText(0, 0), "FF");
   EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "FF");
+}
+
+// A changed file that cannot be loaded is told in a balloon of the engine window's own icon,
+// which goes with the balloon: no box waits for the user, and the bindings stay.
+TEST_F(MainDlgTest, AChangedFileThatCannotBeLoadedIsToldInABalloon) {
+  TaskbarStandIn taskbar;
+  ASSERT_TRUE(taskbar.InFront());
+  Start(kThreeBindings);
+  HWND engineWindow = nullptr;
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); w != nullptr && !engineWindow;
+       w = FindWindowExA(HWND_MESSAGE, w, "TambrelEngine", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) engineWindow = w;
+  }
+  ASSERT_NE(engineWindow, nullptr);
+  WriteWholeFile(dir.File("conf.xml"), "<tambrel version=\"2.01\">\n<options>");
+  engine->Config().TakeChanges();
+  Pump();
+  EXPECT_TRUE(taskbar.Says(engineWindow, kNoticeIcon, "conf.xml was changed, but Tambrel cannot load it"));
+  EXPECT_TRUE(taskbar.Says(engineWindow, kNoticeIcon, "Line 2: "));
+  EXPECT_TRUE(boxes.Texts().empty());
+  EXPECT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 3);
+  SendMessageA(engineWindow, kNoticeMessage, kNoticeIcon, NIN_BALLOONTIMEOUT);
+  EXPECT_FALSE(taskbar.Has(engineWindow, kNoticeIcon));
 }
 
 TEST_F(MainDlgTest, PluginIconsAreSharedSoThatNoPaintLeaksOne) {

@@ -202,6 +202,22 @@ TEST_F(ConfigChanges, AnEditWhileTambrelHasChangesOfItsOwnIsKeptBeside) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// At the end of a run a balloon would go with the program: where the other file is kept is
+// said in a box.
+TEST_F(ConfigChanges, AFileKeptBesideAtShutDownIsNamedInABox) {
+  WriteWholeFile(dir.File("conf.xml"), File(Binding("NP", "notepad")));
+  {
+    TambrelEngine engine;
+    engine.Options().autoShow = true;
+    WriteWholeFile(dir.File("conf.xml"), File(Binding("CC", "calc")));
+  }
+  std::vector<std::string> kept = FilesLike(dir, "conf.xml.not-loaded-");
+  ASSERT_EQ(1u, kept.size());
+  ASSERT_EQ(1u, boxes.Texts().size());
+  EXPECT_NE(std::string::npos, boxes.Texts()[0].find("is kept as " + dir.File(kept[0].c_str())));
+  EXPECT_NE(std::string::npos, Conf().find(">NP</shortcut>"));
+}
+
 TEST_F(ConfigChanges, ABrokenEditIsReportedOnceAndKeptByteForByteBeforeAnyWrite) {
   std::string original = File(Binding("NP", "notepad"));
   WriteWholeFile(dir.File("conf.xml"), original);
