@@ -132,7 +132,7 @@ bool ConfigFile::Save() {
 // --- Changes of other programs ---------------------------------------------------------
 
 void ConfigFile::TakeChanges() {
-  if (m_taking) return;  // a question about the last change is still open
+  if (m_taking) return;  // the last change is still being taken
   std::string bytes, error;
   // A file that is gone is written again at the next save; one that cannot be read now is
   // looked at again with the next change.
@@ -142,7 +142,14 @@ void ConfigFile::TakeChanges() {
   TakeChange(bytes, digest, true);
 }
 
-ConfigFile::Take ConfigFile::TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk) {
+void ConfigFile::TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk) {
+  // Its parts let sent messages in, a question waits for the user: a save or another look
+  // at the file meanwhile must not take the same change again.
+  struct Taking {
+    bool& flag;
+    explicit Taking(bool& f) : flag(f) { flag = true; }
+    ~Taking() { flag = false; }
+  } taking(m_taking);
   std::string reason;
   xmlDocPtr doc = ParseConfiguration(bytes.data(), bytes.size(), m_engine->ConfigPath(), &reason, LetTheHookIn);
   xmlNode* root = doc != nullptr ? ConfigurationRoot(doc, &reason) : nullptr;
@@ -154,23 +161,15 @@ ConfigFile::Take ConfigFile::TakeChange(const std::string& bytes, const Digest& 
                           "has. It will not write over the file.\n\n" +
                           reason)
                              .c_str());
-    return kNotLoaded;
+    return;
   }
-  if (mayAsk && (m_engine->EditingBinding() || TextDigest() != m_baseline)) {
-    m_taking = true;
-    bool load = AskQuestion(
-        "conf.xml was changed by another program. Load it now?\n\nWhat was changed in Tambrel and not yet written "
-        "to conf.xml, the binding being edited included, is then lost. With No, Tambrel keeps it, and when it next "
-        "writes conf.xml, it keeps the other file beside it.");
-    m_taking = false;
-    if (!load) {
-      xmlFreeDoc(doc);
-      return kDeclined;
-    }
-  }
-  Replace(root, digest);
+  bool load = !mayAsk || (!m_engine->EditingBinding() && TextDigest() == m_baseline) ||
+              AskQuestion(
+                  "conf.xml was changed by another program. Load it now?\n\nWhat was changed in Tambrel and not yet "
+                  "written to conf.xml, the binding being edited included, is then lost. With No, Tambrel keeps it, "
+                  "and when it next writes conf.xml, it keeps the other file beside it.");
+  if (load) Replace(root, digest);
   xmlFreeDoc(doc);
-  return kLoaded;
 }
 
 void ConfigFile::Replace(xmlNode* root, const Digest& digest) {

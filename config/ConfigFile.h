@@ -47,9 +47,8 @@ class ConfigFile {
   void TakeChanges();
 
  private:
-  enum Take { kLoaded, kNotLoaded, kDeclined };
   ConfigStore& Store();
-  Take TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk);
+  void TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk);
   void Replace(xmlNode* root, const Digest& digest);
   bool KeepOtherFile(const std::string& bytes);
   Digest TextDigest();
@@ -61,7 +60,7 @@ class ConfigFile {
   bool m_knownIsGood = false;  // m_known came from a loaded file, not from defaults alone
   Digest m_other;            // a file of another program, dealt with but not loaded
   std::string m_otherKept;   // where its bytes were kept, once Tambrel wrote over it
-  bool m_taking = false;     // the user is being asked about a change
+  bool m_taking = false;     // a change is being taken (parsed, asked about, read in)
 };
 
 #endif
