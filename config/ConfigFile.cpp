@@ -97,8 +97,9 @@ bool ConfigFile::Save() {
     ReportError("Error writing configuration file!");
     return false;
   }
-  Digest wanted = Digest::Of(text, LetTheHookIn);
   bool read = Store().Read(&disk, &error) == ConfigStore::kRead;
+  if (read && disk == text) return true;  // the file holds it already: no digest needed
+  Digest wanted = Digest::Of(text, LetTheHookIn);
   Digest onDisk = read ? Digest::Of(disk, LetTheHookIn) : Digest();
   bool known = read && onDisk == m_known;
   if (read && !known && onDisk != m_other) {
@@ -114,7 +115,7 @@ bool ConfigFile::Save() {
   }
   // Nothing new to write: what is on disk stays, Tambrel's own file or another program's that
   // was dealt with. (A file that is gone is written again.)
-  if (read && (onDisk == wanted || (wanted == m_baseline && (known || onDisk == m_other)))) return true;
+  if (read && wanted == m_baseline && (known || onDisk == m_other)) return true;
   if (read && onDisk == m_other && m_otherKept.empty() && !KeepOtherFile(disk)) {
     ReportError("Error writing configuration file!");
     return false;
