@@ -230,6 +230,15 @@ void MainDlg::OnDpiChanged(UINT dpi, LPARAM suggested) {
   PlaceCombosAndPages();
 }
 
+// Another file's plugins and bindings: missing plugins may have come with it, and every id
+// is new. The row at the selected row's place is selected again.
+void MainDlg::ConfigurationReplaced() {
+  if (Window() == nullptr) return;
+  FillTypeCombos();
+  RefillBindings();
+  m_settings.RefreshOptions(true);
+}
+
 void MainDlg::FillTypeCombos() {
   SendMessageA(m_shortcutCombo, CB_RESETCONTENT, 0, 0);
   SendMessageA(m_actionCombo, CB_RESETCONTENT, 0, 0);

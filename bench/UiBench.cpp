@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "KeyProbes.h"
 #include "UiProbe.h"
 
 namespace {
@@ -35,74 +36,7 @@ const char* const kSetNames[kSetCount] = {"prefix-free shortcuts (ten random cha
 int kRuns = 7;  // program starts per size; another count from the command line
 int kSizesRun = kSizeCount;  // and fewer sizes, for a quick look
 int kRounds = 3;  // Save, Copy and Delete per start
-const DWORD kProbeIntervalMs = 10;
-
-// The probe key: a key no program acts on; this program's hook swallows it.
-const WORD kProbeKey = VK_F24;
-const ULONG_PTR kProbeMark = 0x7AB00000;  // dwExtraInfo = mark | probe number
-const ULONG_PTR kProbeMarkMask = 0xFFF00000;
-const int kMaxProbes = 0x10000;
-
 ProbeBoard* gBoard;
-LONGLONG gSent[kMaxProbes];
-LONGLONG gPassed[kMaxProbes];  // when this program's hook saw probe n; 0 until then
-volatile LONG gProbeCount;
-volatile LONG gProbing;
-LONGLONG gFrequency;
-
-LONGLONG Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart;
-}
-
-LONGLONG Passed(LONG n) { return InterlockedCompareExchange64(&gPassed[n], 0, 0); }
-
-LONG ProbesSent() { return std::min<LONG>(static_cast<LONG>(gProbeCount), kMaxProbes); }
-
-double Ms(LONGLONG ticks) { return static_cast<double>(ticks) * 1e3 / static_cast<double>(gFrequency); }
-
-LRESULT CALLBACK ProbeHook(int code, WPARAM message, LPARAM lParam) {
-  KBDLLHOOKSTRUCT* key = reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam);
-  if (code != HC_ACTION || (key->dwExtraInfo & kProbeMarkMask) != kProbeMark)
-    return CallNextHookEx(nullptr, code, message, lParam);
-  ULONG_PTR n = key->dwExtraInfo & ~kProbeMarkMask;
-  if (message == WM_KEYDOWN && n < static_cast<ULONG_PTR>(kMaxProbes) && gPassed[n] == 0)
-    InterlockedExchange64(&gPassed[n], Now());
-  return 1;
-}
-
-// The hook's calls come to the thread that installed it, while it waits for messages.
-DWORD WINAPI HookThread(void* ready) {
-  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, ProbeHook, GetModuleHandleA(nullptr), 0);
-  SetEvent(ready);
-  MSG msg;
-  while (hook != nullptr && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-  if (hook != nullptr) UnhookWindowsHookEx(hook);
-  return hook != nullptr;
-}
-
-void SendProbe() {
-  LONG n = InterlockedIncrement(&gProbeCount) - 1;
-  if (n >= kMaxProbes) return;
-  INPUT keys[2] = {};
-  for (INPUT& key : keys) {
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = kProbeKey;
-    key.ki.dwExtraInfo = kProbeMark | static_cast<ULONG_PTR>(n);
-  }
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  gSent[n] = Now();
-  SendInput(2, keys, sizeof keys[0]);
-}
-
-DWORD WINAPI ProbeThread(void*) {
-  while (gProbing) {
-    SendProbe();
-    Sleep(kProbeIntervalMs);
-  }
-  return 0;
-}
 
 struct WindowSearch {
   DWORD pid;
@@ -165,21 +99,10 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// The longest delay until a probe sent within each phase came through. A probe that never
-// did waited at least until the next one came through.
+// The longest delay until a probe sent within each phase came through.
 void AddAway(const Phase* phases, LONGLONG runEnd, SizeFigures* figures) {
-  double longest[kPhaseCount] = {};
-  LONGLONG next = runEnd;
-  for (LONG n = ProbesSent() - 1; n >= 0; --n) {
-    LONGLONG passed = Passed(n);
-    if (passed != 0) next = passed;
-    for (int p = 0; p < kPhaseCount; ++p) {
-      if (gSent[n] < phases[p].begin || gSent[n] > phases[p].end) continue;
-      if (passed == 0) ++figures->lost;
-      longest[p] = std::max(longest[p], Ms((passed != 0 ? passed : next) - gSent[n]));
-    }
-  }
-  for (int p = 0; p < kPhaseCount; ++p) figures->away[p].push_back(longest[p]);
+  for (int p = 0; p < kPhaseCount; ++p)
+    figures->away[p].push_back(LongestWait(phases[p].begin, phases[p].end, runEnd, &figures->lost));
 }
 
 class Driver {
@@ -350,9 +273,6 @@ int main(int argc, char** argv) {
   if (argc > 2) kSizesRun = std::min(std::max(1, atoi(argv[2])), kSizeCount);
   if (argc > 3) kRounds = std::max(1, atoi(argv[3]));
   setvbuf(stdout, nullptr, _IONBF, 0);
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  gFrequency = frequency.QuadPart;
 
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, sizeof self);
@@ -370,7 +290,7 @@ int main(int argc, char** argv) {
 
   HANDLE hookReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   DWORD hookThreadId;
-  HANDLE hookThread = CreateThread(nullptr, 0, HookThread, hookReady, 0, &hookThreadId);
+  HANDLE hookThread = CreateThread(nullptr, 0, ProbeHookThread, hookReady, 0, &hookThreadId);
   WaitForSingleObject(hookReady, INFINITE);
 
   std::unique_ptr<BenchFolder> folders[kSetCount][kSizeCount];

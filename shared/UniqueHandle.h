@@ -55,6 +55,11 @@ struct FindHandleTraits {
   static Type Empty() { return INVALID_HANDLE_VALUE; }
   static void Close(Type h) { FindClose(h); }
 };
+struct ChangeNotificationTraits {  // FindFirstChangeNotification
+  typedef HANDLE Type;
+  static Type Empty() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FindCloseChangeNotification(h); }
+};
 struct ViewTraits {
   typedef const void* Type;
   static Type Empty() { return nullptr; }
@@ -86,6 +91,7 @@ struct ComTraits {  // COM interface pointers: one reference each
 typedef UniqueHandle<HandleTraits> UniqueKernelHandle;
 typedef UniqueHandle<FileHandleTraits> UniqueFile;
 typedef UniqueHandle<FindHandleTraits> UniqueFind;
+typedef UniqueHandle<ChangeNotificationTraits> UniqueChangeNotification;
 typedef UniqueHandle<ViewTraits> UniqueView;
 typedef UniqueHandle<ModuleTraits> UniqueModule;
 typedef UniqueHandle<FontTraits> UniqueFont;

@@ -455,12 +455,42 @@ TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
   Type("Pause n p");  // in a program that no filter names
   EXPECT_TRUE(PumpUntil([&] { return std::find(gKeys.begin(), gKeys.end(), "char c") != gKeys.end(); }, kTimeoutMs))
       << (gKeys.empty() ? "nothing" : gKeys.back());
+  // Nothing changed, so nothing would be written: without the file, the quit writes it whole.
+  ASSERT_TRUE(DeleteFileA(dir.File("conf.xml").c_str()));
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
   EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find("programs=\"BETA.EXE;gamma.exe\">NP<"));
 }
 
 // With a timeout of two seconds, a toggle left alone ends, and what is typed next goes on.
+// conf.xml edited by hand while the program runs, saved as editors save (a new file renamed
+// over the old one): within a second of the last change the new binding fires by real keys.
+// A broken edit leaves the running bindings, and with nothing of Tambrel's own to write, the
+// file stays as the user left it after the quit.
+TEST_F(RealProgram, AHandEditIsPickedUpWhileRunningAndABrokenOneIsLeftAlone) {
+  std::string why;
+  if (!Start(Binding("NP", kMacroGuid, "a"), 60000, &why)) GTEST_SKIP() << why;
+  auto log = [&] { return ReadWholeFile(dir.File("tambrel.log")); };
+  std::string edited = "<tambrel version=\"2.01\"><options><option name=\"log\">yes</option></options><plugins/>"
+                       "<actions>" + Binding("NP", kMacroGuid, "a") + Binding("QQ", kMacroGuid, "b") + "</actions></tambrel>";
+  WriteWholeFile(dir.File("conf.xml.tmp"), edited);
+  ASSERT_TRUE(MoveFileExA(dir.File("conf.xml.tmp").c_str(), dir.File("conf.xml").c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_TRUE(PumpUntil([&] { return log().find("is loaded again: 2 bindings") != std::string::npos; }, kTimeoutMs))
+      << log();
+  Type("Pause q q");
+  EXPECT_TRUE(PumpUntil([&] { return Seen("char b"); }, kTimeoutMs)) << (gKeys.empty() ? "nothing" : gKeys.back());
+
+  const std::string broken = "<tambrel version=\"2.01\"><actions><action>";
+  WriteWholeFile(dir.File("conf.xml"), broken);
+  EXPECT_TRUE(PumpUntil([&] { return log().find("Tambrel cannot load it") != std::string::npos; }, kTimeoutMs));
+  gKeys.clear();
+  Type("Pause n p");
+  EXPECT_TRUE(PumpUntil([&] { return Seen("char a"); }, kTimeoutMs));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_EQ(broken, ReadWholeFile(dir.File("conf.xml")));
+}
+
 TEST_F(RealProgram, AToggleLeftAloneEndsAfterItsTimeout) {
   std::string why;
   if (!Start("", 60000, &why, "",
