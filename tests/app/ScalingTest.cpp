@@ -48,7 +48,8 @@ void ExpectTidy(HWND parent, const std::vector<int>& onTabs = {}) {
     RECT a, overlap;
     GetWindowRect(controls[i], &a);
     EXPECT_TRUE(a.left >= client.left && a.top >= client.top && a.right <= client.right && a.bottom <= client.bottom)
-        << Describe(controls[i]) << " is not inside its window's client area";
+        << Describe(controls[i]) << " is not inside its window's client area (" << client.left << "," << client.top
+        << "," << client.right << "," << client.bottom << ")";
     for (size_t j = i + 1; j < controls.size(); ++j) {
       RECT b;
       GetWindowRect(controls[j], &b);
