@@ -124,6 +124,8 @@ class TambrelEngine final : public Engine {
   // for a binding on a tray hot key, the tray's key is named as the one that never fires;
   // empty when nothing is in the way.
   std::string ShadowText(int actionId, bool withIds);
+  // Whether the list marks the binding: it never fires, or Windows acts on its shortcut too.
+  bool HasWarning(int actionId) { return ShadowOf(actionId) != 0; }
 
   // Key names.
   std::vector<KeyInfo>& Keys() { return m_keys; }

@@ -459,6 +459,39 @@ TEST_F(RealProgram, ABindingMadeInTheMainWindowFiresWithRealKeys) {
   EXPECT_NE(std::string::npos, written.find("<command>cmd.exe</command>")) << written;
 }
 
+// Ctrl+F in the main window, then typing: the list shows only the rows that hold the text;
+// Escape in the box shows all of them again and leaves the window up.
+TEST_F(RealProgram, TypingIntoTheSearchBoxFiltersTheRows) {
+  std::string why;
+  if (!Start(Binding("NP", kExecuteGuid, "<command>notepad.exe</command>") + Binding("MM", kMacroGuid, "hello") +
+                 Binding("QX", kExecuteGuid, "<command>cmd.exe</command>"),
+             60000, &why, "<option name=\"autoshow\">yes</option>"))
+    GTEST_SKIP() << why;
+  HWND main = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); },
+                        kTimeoutMs));
+  HWND list = GetDlgItem(main, 1003);
+  RECT rows;
+  GetWindowRect(list, &rows);
+  std::string output, script = "w=$(xdotool search --name '^Tambrel$' | head -n 1)\n"
+                               "xdotool windowfocus --sync \"$w\" mousemove " +
+                               std::to_string(rows.left + 40) + " " + std::to_string(rows.bottom - 8) +
+                               " click 1 sleep 0.3 key ctrl+f sleep 0.2 type --delay 60 'NOTE'";
+  ASSERT_EQ(0, shell.Run(script, &output)) << output;
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, kTimeoutMs))
+      << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " rows";
+  ASSERT_EQ(0, shell.Run("xdotool key --delay 60 BackSpace BackSpace BackSpace BackSpace m", &output)) << output;
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, kTimeoutMs))
+      << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " rows";  // MM and its macro, and cMd.exe
+  ASSERT_EQ(0, shell.Run("xdotool key Escape", &output)) << output;
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kTimeoutMs));
+  PumpFor(300);
+  EXPECT_TRUE(IsWindowVisible(main));
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
 // Key combinations fire without the toggle; the key stays away from the focused window and the
 // modifiers pass, so none is left down, and the macro types with them released.
 TEST_F(RealProgram, CtrlAltTTypesItsMacroAndLeavesNoModifierDown) {

@@ -253,6 +253,86 @@ TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {
   EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "NP");
 }
 
+// The search box: any case, shortcut, action or program; the chosen binding keeps its row
+// while it matches and stays chosen, rowless, while it does not; nothing typed into its pages
+// is lost; Escape, claimed by the box, empties it and leaves the window up.
+TEST_F(MainDlgTest, TheSearchShowsTheMatchingRowsAndNeverLosesTheChosenBinding) {
+  Start(kThreeBindings + "<action><shortcut plugin=\"" SEQUENCE_PLUGIN_GUID "\" programs=\"excel.exe\">QQ</shortcut>"
+                         "<actiontype plugin=\"" EXECUTE_PLUGIN_GUID "\"><command>sheet.exe</command></actiontype></action>");
+  ShowWindow(dialog->Window(), SW_SHOWNORMAL);
+  HWND box = Item(IDC_MAIN_SEARCH), list = Item(IDC_MAIN_BINDINGS);
+  auto type = [&](const char* text) {
+    for (; *text != '\0'; ++text) SendMessageA(box, WM_CHAR, static_cast<unsigned char>(*text), 1);
+    Pump();
+  };
+  auto shown = [&] {
+    std::vector<std::string> rows;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) rows.push_back(RowText(row, 0));
+    return rows;
+  };
+  SelectRow(1);  // NP
+  int np = engine->SelectedAction();
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "NQ");  // typed, not saved
+
+  type("NOTE");
+  EXPECT_EQ(shown(), std::vector<std::string>{"NP"});
+  EXPECT_EQ(SelectedRow(), 0);
+  SetWindowTextA(box, "");
+  type("Excel");  // the program filter
+  EXPECT_EQ(shown(), std::vector<std::string>{"QQ [excel.exe]"});
+  EXPECT_EQ(SelectedRow(), -1);
+  EXPECT_EQ(engine->SelectedAction(), np);
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "NQ");
+
+  // Saved while the search hides it: still chosen, still rowless.
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(engine->SelectedAction(), np);
+  EXPECT_EQ(SelectedRow(), -1);
+  EXPECT_EQ(shown(), std::vector<std::string>{"QQ [excel.exe]"});
+
+  SetFocus(box);
+  PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageA(box, WM_CHAR, VK_ESCAPE, 1);
+  Pump();
+  EXPECT_EQ(Text(box), "");
+  EXPECT_TRUE(IsWindowVisible(dialog->Window()));
+  EXPECT_EQ(shown(), (std::vector<std::string>{"AB", "NQ", "QQ [excel.exe]", "ZZ"}));
+  EXPECT_EQ(SelectedRow(), 1);
+  EXPECT_EQ(dialog->RowAction(1), np);
+
+  // Deleting the one row a search shows leaves a new binding.
+  type("zz");
+  SelectRow(0);
+  Click(IDC_MAIN_DELETE);
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
+  EXPECT_EQ(engine->SelectedAction(), 0);
+}
+
+// Ctrl+F from anywhere in the window, a plugin's page too, goes to the search box.
+TEST_F(MainDlgTest, CtrlFPutsTheFocusInTheSearchBox) {
+  Start(kThreeBindings);
+  ShowWindow(dialog->Window(), SW_SHOWNORMAL);
+  SetForegroundWindow(dialog->Window());
+  SelectRow(0);
+  HWND page = PageItem(IDC_SEQUENCE_TEXT);
+  SetFocus(page);
+  SetWindowTextA(Item(IDC_MAIN_SEARCH), "ab");
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageA(page, WM_KEYDOWN, 'F', 1);
+  Pump();
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(GetFocus(), Item(IDC_MAIN_SEARCH));
+  DWORD from = 0, to = 0;
+  SendMessageA(Item(IDC_MAIN_SEARCH), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(0u, from);
+  EXPECT_EQ(2u, to);
+  EXPECT_EQ(Text(page), "AB");  // no character reached the page
+}
+
 TEST_F(MainDlgTest, ToggledBoxFollowsTheEngine) {
   Start("");
   Click(IDC_MAIN_TOGGLED);
