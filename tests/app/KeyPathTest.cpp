@@ -311,6 +311,40 @@ TEST_F(RealProgram, NoticeListsTheBindingsThatCanStillBeTyped) {
   EXPECT_EQ(0u, WaitForExit(15000));
 }
 
+// Down, Down, Enter runs the second row the notice lists, as typing its shortcut would; typing
+// goes on narrowing the rows and the highlight stays on its binding. No key of these reaches
+// the focused window: only what the binding types.
+TEST_F(RealProgram, DownDownEnterRunsTheSecondRowOfTheNotice) {
+  std::string why;
+  if (!Start(Binding("NP", kMacroGuid, "np") + Binding("Q", kMacroGuid, "q") + Binding("NX", kMacroGuid, "nx"), 60000,
+             &why))
+    GTEST_SKIP() << why;
+  auto chars = [] {
+    std::string typed;
+    for (const std::string& key : gKeys)
+      if (key.compare(0, 5, "char ") == 0) typed += key.substr(5);
+    return typed;
+  };
+  Type("Pause Down Down");
+  const std::string second = "Tambrel is toggled\r\nNP np\r\n> NX nx\r\nQ q";
+  EXPECT_TRUE(PumpUntil([&] { return NoticeText() == second; }, kTimeoutMs)) << NoticeText();
+  Type("Return");
+  EXPECT_TRUE(PumpUntil([&] { return chars() == "nx"; }, kTimeoutMs)) << chars();
+  EXPECT_TRUE(PumpUntil([] { return !Visible("TambrelNotify", nullptr); }, kTimeoutMs));
+  PumpFor(300);
+  for (const std::string& key : gKeys)
+    EXPECT_TRUE(key.find(" 0D") == std::string::npos && key.find(" 28") == std::string::npos) << key;
+
+  gKeys.clear();
+  Type("Pause Down n");
+  EXPECT_TRUE(PumpUntil([&] { return NoticeText() == "Tambrel is toggled\r\n> NP np\r\nNX nx"; }, kTimeoutMs))
+      << NoticeText();
+  Type("Down Return");
+  EXPECT_TRUE(PumpUntil([&] { return chars() == "nx"; }, kTimeoutMs)) << chars();
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
 // What a program of the test's own was typed, read from its edit (WM_GETTEXT crosses processes).
 std::string ProbeText(const char* title) {
   char text[64] = "";
