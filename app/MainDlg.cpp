@@ -102,7 +102,7 @@ void MainDlg::ShowWarning() {
   m_warningPosted = false;
   TambrelEngine* engine = TambrelEngine::Instance();
   if (engine == nullptr || Window() == nullptr) return;
-  std::string warning = engine->ShadowText(engine->SelectedAction(), false);
+  std::string warning = engine->WarningText(engine->SelectedAction(), false);
   SetDlgItemTextA(Window(), IDC_MAIN_WARNING, warning.c_str());
   ShowWindow(Item(IDC_MAIN_WARNING), warning.empty() ? SW_HIDE : SW_SHOWNA);
   PlaceWarning();
@@ -308,7 +308,7 @@ void MainDlg::OnSave() {
   EditBindings(&TambrelEngine::ApplyAction);
   int saved = engine->NextActionId() != firstNew ? firstNew : edited;
   if (saved == 0 || engine->Actions().count(saved) == 0) return;
-  std::string warning = engine->ShadowText(saved, false);
+  std::string warning = engine->WarningText(saved, false);
   for (auto it = engine->Actions().begin(); warning.empty() && it != engine->Actions().end(); ++it)
     if (engine->ShadowOf(it->first) == saved &&
         std::find(shadowedBefore.begin(), shadowedBefore.end(), it->first) == shadowedBefore.end())

@@ -123,6 +123,17 @@ void TambrelEngine::WriteDebugReport() {
     any = true;
   }
   if (any) fputs("\n", f);
+  // Then the bindings that fire while Windows acts on their shortcut too, or loses it to them.
+  any = false;
+  for (const auto& entry : m_actions) {
+    if (ShadowOf(entry.first) != 0) continue;
+    std::string warning = WarningText(entry.first, true);
+    if (warning.empty()) continue;
+    if (!any) fputs("Bindings on shortcuts of Windows:\n", f);
+    fprintf(f, "\t%s\n", warning.c_str());
+    any = true;
+  }
+  if (any) fputs("\n", f);
 
   for (PluginRecord& record : m_registry) record.plugin->GetDebugInfo(true, false, 0);
 }

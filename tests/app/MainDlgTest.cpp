@@ -12,6 +12,7 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "UiFixture.h"
+#include "combo/ComboPage.h"
 #include "combo/ComboPlugin.h"
 #include "resource.h"
 
@@ -243,6 +244,55 @@ TEST_F(MainDlgTest, ACombinationOnATrayKeyNamesTheTrayKeyAsTheOneThatNeverFires)
     if (ComboPlugin* combos = dynamic_cast<ComboPlugin*>(plugin)) combos->SetWhileToggled(true);
   SelectRow(0);
   EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), RowText(0, 0) + " fires first: the tray icon's hot key never fires while toggled");
+}
+
+// Shortcuts Windows keeps or uses: Ctrl+Alt+Del never fires, Win+L locks the computer as
+// well, Win+E is taken from Windows. Each row carries the sign, the line below the list and
+// a save say it, and the debug report lists the first with the unreachable bindings and the
+// others apart.
+TEST_F(MainDlgTest, CombinationsWindowsKeepsOrUsesAreWarnedOfWhereverUnreachableOnesAre) {
+  auto combo = [](int vk, int modifiers, const char* command) {
+    return std::string("<action><shortcut plugin=\"" COMBO_PLUGIN_GUID "\"><key>") + std::to_string(vk) +
+           "</key><modifiers>" + std::to_string(modifiers) + "</modifiers></shortcut><actiontype plugin=\"" EXECUTE_PLUGIN_GUID
+           "\"><command>" + command + "</command></actiontype></action>";
+  };
+  Start(combo(VK_DELETE, 3, "a.exe") + combo('L', 8, "b.exe") + combo('E', 8, "c.exe") + combo('T', 3, "d.exe"));
+  HWND list = Item(IDC_MAIN_BINDINGS);
+  const std::string kept = "Windows keeps Ctrl+Alt+Del; this binding never fires";
+  const std::string locks = "Win+L also locks the computer";
+  const std::string explorer = "Win+E no longer opens File Explorer while this binding exists";
+  std::vector<std::string> lines;
+  for (int row = 0; row < 4; ++row) {
+    SelectRow(row);
+    lines.push_back(Text(Item(IDC_MAIN_WARNING)));
+    EXPECT_EQ(ListView_GetItemState(list, row, LVIS_OVERLAYMASK), lines.back().empty() ? 0u : INDEXTOOVERLAYMASK(1u))
+        << RowText(row, 0);
+  }
+  // Ctrl+Alt+DEL, Ctrl+Alt+T, Win+E, Win+L
+  EXPECT_EQ((std::vector<std::string>{kept, "", explorer, locks}), lines);
+
+  engine->WriteDebugReport();
+  std::string report = ReadWholeFile(dir.File("debug.txt"));
+  size_t unreachable = report.find("Unreachable bindings:\r\n\tCtrl+Alt+DEL (#1): " + kept + "\r\n\r\n");
+  size_t windows = report.find("Bindings on shortcuts of Windows:\r\n\tWin+L (#2): " + locks + "\r\n\tWin+E (#3): " +
+                               explorer + "\r\n\r\n");
+  EXPECT_NE(std::string::npos, unreachable) << report;
+  EXPECT_NE(std::string::npos, windows) << report;
+  EXPECT_LT(unreachable, windows);
+
+  // Saved as Ctrl+Alt+Del: the save happens, and the box says why it never fires; as Win+D,
+  // what Windows loses.
+  SelectRow(1);  // Ctrl+Alt+T
+  TheComboPage().Take(VK_DELETE, 3);
+  Pump();
+  Click(IDC_MAIN_SAVE);
+  SelectRow(0);
+  TheComboPage().Take('D', 8);
+  Pump();
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"The binding is saved, but " + kept + ".",
+                                                      "The binding is saved, but Win+D no longer shows the desktop while "
+                                                      "this binding exists."}));
 }
 
 TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {
@@ -477,7 +527,7 @@ TEST_F(MainDlgTest, ABoxWithNothingChosenDrawsOnlyItsBackground) {
 
 TEST_F(MainDlgTest, RowsSortByTextsThatLastOnlyUntilThePluginsNextCall) {
   // The test library's plugins keep one text buffer per side, as the contract allows.
-  gLinkedPlugins = {nullptr, nullptr, nullptr};
+  gLinkedPlugins = {nullptr, nullptr, nullptr, nullptr};
   CopyFileA((ProgramFolder() + "\\testplugins.dll").c_str(), dir.File("testplugins.dll").c_str(), FALSE);
   std::string bindings;
   for (const char* text : {"C", "A", "B"})
