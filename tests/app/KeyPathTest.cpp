@@ -157,6 +157,12 @@ class RealProgram : public ::testing::Test {
     GetExitCodeProcess(process.hProcess, &code);
     return code;
   }
+  // The program's main window once it shows (autoshow); null when it does not.
+  static HWND ShownMainWindow() {
+    HWND main = nullptr;
+    PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); }, kTimeoutMs);
+    return main != nullptr && IsWindowVisible(main) ? main : nullptr;
+  }
   static bool Visible(const char* windowClass, const char* caption) {
     HWND found = FindWindowA(windowClass, caption);
     return found != nullptr && IsWindowVisible(found);
@@ -447,9 +453,8 @@ TEST_F(RealProgram, ABindingMadeInTheMainWindowFiresWithRealKeys) {
                  Binding("MM", kMacroGuid, "hello"),
              60000, &why, "<option name=\"autoshow\">yes</option>"))
     GTEST_SKIP() << why;
-  HWND main = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); },
-                        kTimeoutMs));
+  HWND main = ShownMainWindow();
+  ASSERT_NE(nullptr, main);
   std::string output;
   // Clicks into a control of the main window and types into it, as a user does.
   auto typeInto = [&](HWND control, const char* text) {
@@ -501,9 +506,8 @@ TEST_F(RealProgram, TypingIntoTheSearchBoxFiltersTheRows) {
                  Binding("QX", kExecuteGuid, "<command>cmd.exe</command>"),
              60000, &why, "<option name=\"autoshow\">yes</option>"))
     GTEST_SKIP() << why;
-  HWND main = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); },
-                        kTimeoutMs));
+  HWND main = ShownMainWindow();
+  ASSERT_NE(nullptr, main);
   HWND list = GetDlgItem(main, 1003);
   RECT rows;
   GetWindowRect(list, &rows);
