@@ -196,7 +196,7 @@ void BindingList::FillRow(TambrelEngine* engine, LVITEMA& item) {
   if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
   if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_OVERLAYMASK)) {
     item.state &= ~LVIS_OVERLAYMASK;
-    if (shortcut && engine->HasWarning(id)) item.state |= INDEXTOOVERLAYMASK(m_warningOverlay);
+    if (shortcut && !m_signsHeld && engine->HasWarning(id)) item.state |= INDEXTOOVERLAYMASK(m_warningOverlay);
   }
 }
 

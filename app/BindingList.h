@@ -39,6 +39,8 @@ class BindingList : private ContainedWindow::Owner {
   // Ctrl+F in the window puts the focus in the search box, its text selected. True when
   // the message was that.
   bool TakesSearchKey(HWND dialog, const MSG* msg);
+  // While held, rows carry no warning sign: finding them looks at every shortcut.
+  void HoldSigns(bool hold) { m_signsHeld = hold; }
   // The list's notifications: selection, row texts, typing into the list.
   bool OnNotify(TambrelEngine* engine, NMHDR* header, LRESULT* result);
 
@@ -56,6 +58,7 @@ class BindingList : private ContainedWindow::Owner {
   int m_warningOverlay;
   BindingRows m_rows;
   bool m_showingRows = false;  // the list's selection is being set to what the rows say
+  bool m_signsHeld = false;
 };
 
 #endif

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "DllSearch.h"
+#include "Engine.h"
 
 typedef HRESULT(WINAPI* DrawThemeParentBackgroundProc)(HWND, HDC, const RECT*);
 
@@ -44,4 +45,8 @@ TAMBREL_API void DrawDialogItem(DRAWITEMSTRUCT* item, unsigned int /*format*/) {
   SetBkMode(item->hDC, TRANSPARENT);
   // No DT_SINGLELINE: right-aligned from the top of the rectangle.
   DrawTextA(item->hDC, text.c_str(), length, &item->rcItem, DT_RIGHT | DT_VCENTER);
+}
+
+TAMBREL_API void WriteLogLine(int level, const char* text) {
+  if (TambrelEngine* engine = TambrelEngine::Instance()) engine->WriteLog(level, text);
 }

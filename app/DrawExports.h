@@ -13,6 +13,9 @@
 
 TAMBREL_API void DrawDialogBackground(HWND window, HDC dc, RECT* rect, int kind);
 TAMBREL_API void DrawDialogItem(DRAWITEMSTRUCT* item, unsigned int format);
+// And a line in the log file, so that a plugin can say what it did and why: level 1 Error,
+// 2 Warning, 3 Notice; written while an engine exists and logging is on.
+TAMBREL_API void WriteLogLine(int level, const char* text);
 
 // "uxtheme.dll" with DrawThemeParentBackground, or nothing: the plain fill is used then.
 void BindTheme();

@@ -37,6 +37,7 @@ static const int kComboTextIndent = 23;  // an icon and its margins
 static const int kColumnWidth = 150;
 static const int kWarningOverlay = 1;
 static const UINT kShowWarningMessage = WM_APP + 1;
+static const UINT_PTR kWarningSignsTimer = 1;
 
 MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout), m_bindings(kWarningOverlay) {}
 
@@ -232,6 +233,15 @@ void MainDlg::OnDpiChanged(UINT dpi, LPARAM suggested) {
   m_icons.Set(Window(), dpi);
   MoveToSuggestedRect(Window(), suggested);
   PlaceCombosAndPages();
+}
+
+// Another file's plugins and bindings: missing plugins may have come with it, and every id
+// is new. The row at the selected row's place is selected again.
+void MainDlg::ConfigurationReplaced() {
+  if (Window() == nullptr) return;
+  FillTypeCombos();
+  RefillBindings();
+  m_settings.RefreshOptions(true);
 }
 
 void MainDlg::FillTypeCombos() {
@@ -476,6 +486,23 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       return true;
     case kShowWarningMessage:
       ShowWarning();
+      return true;
+    case WM_SHOWWINDOW:
+      // The first time the window shows, the warning signs wait until it has been painted:
+      // finding the bindings that never fire looks at every shortcut. A timer's message
+      // comes only when no other message and no paint is due.
+      if (wParam && !m_signsShown && !m_signsWaiting && m_list != nullptr) {
+        m_signsWaiting = SetTimer(Window(), kWarningSignsTimer, USER_TIMER_MINIMUM, nullptr) != 0;
+        m_bindings.HoldSigns(m_signsWaiting);
+      }
+      break;
+    case WM_TIMER:
+      if (wParam != kWarningSignsTimer) break;
+      KillTimer(Window(), kWarningSignsTimer);
+      m_signsWaiting = false;
+      m_signsShown = true;
+      m_bindings.HoldSigns(false);
+      InvalidateRect(m_list, nullptr, FALSE);
       return true;
     case WM_DESTROY:
       OnDestroy();

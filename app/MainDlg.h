@@ -30,6 +30,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void ShowBindingTypes(int shortcutPluginId, int actionPluginId) override;
   void ShowToggled(bool toggled) override;
   void RefreshSettings(bool withPlugin) override { m_settings.RefreshOptions(withPlugin); }
+  void ConfigurationReplaced() override;
 
   // MessageFilter: plugin pages first, then the windows' own keyboard navigation.
   bool PreTranslateMessage(MSG* msg) override;
@@ -74,6 +75,8 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   ProgramIcons m_icons;
   BindingList m_bindings;
   bool m_warningPosted = false;
+  bool m_signsWaiting = false;  // the rows' warning signs wait for the window's first paint
+  bool m_signsShown = false;
 };
 
 #endif

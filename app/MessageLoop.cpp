@@ -16,6 +16,12 @@ void MessageLoop::RemoveFilter(MessageFilter* filter) {
   m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), filter), m_filters.end());
 }
 
+void MessageLoop::AddWaitable(Waitable* waitable) { m_waitables.push_back(waitable); }
+
+void MessageLoop::RemoveWaitable(Waitable* waitable) {
+  m_waitables.erase(std::remove(m_waitables.begin(), m_waitables.end(), waitable), m_waitables.end());
+}
+
 bool MessageLoop::Filter(MSG* msg) {
   for (auto it = m_filters.rbegin(); it != m_filters.rend(); ++it)
     if ((*it)->PreTranslateMessage(msg)) return true;
@@ -40,13 +46,29 @@ void MessageLoop::Handle(MSG* msg) {
     DispatchMessageA(msg);
 }
 
+bool MessageLoop::Wait() {
+  HANDLE handles[MAXIMUM_WAIT_OBJECTS - 1] = {};
+  Waitable* owners[MAXIMUM_WAIT_OBJECTS - 1] = {};
+  DWORD count = 0;
+  for (Waitable* waitable : m_waitables) {
+    HANDLE handle = waitable->WaitHandle();
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || count == MAXIMUM_WAIT_OBJECTS - 1) continue;
+    owners[count] = waitable;
+    handles[count++] = handle;
+  }
+  // Sleeps until anything is queued, messages already looked at included. A sent message or
+  // a call of the keyboard hook wakes it too; the next look runs it.
+  DWORD woke = MsgWaitForMultipleObjectsEx(count, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (woke >= WAIT_OBJECT_0 + count) return false;
+  owners[woke - WAIT_OBJECT_0]->OnSignaled();
+  return true;
+}
+
 int MessageLoop::Run() {
   MSG msg;
   for (;;) {
     if (!Take(&msg)) {
-      // Sleeps until anything is queued, messages already looked at included. A sent message
-      // or a call of the keyboard hook wakes it too; the next look runs it.
-      MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      Wait();
       continue;
     }
     if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);

@@ -14,6 +14,13 @@ class MessageFilter {
   virtual bool PreTranslateMessage(MSG* msg) = 0;
 };
 
+// A kernel object that the loop waits for together with the messages.
+class Waitable {
+ public:
+  virtual HANDLE WaitHandle() = 0;  // invalid or null: nothing to wait for now
+  virtual void OnSignaled() = 0;
+};
+
 class MessageLoop {
  public:
   MessageLoop();   // becomes the loop of the current thread
@@ -25,6 +32,8 @@ class MessageLoop {
 
   void AddFilter(MessageFilter* filter);
   void RemoveFilter(MessageFilter* filter);
+  void AddWaitable(Waitable* waitable);
+  void RemoveWaitable(Waitable* waitable);
   bool Filter(MSG* msg);  // asks the filters, last registered first
   int Run();              // until WM_QUIT; its wParam is the result
 
@@ -36,8 +45,13 @@ class MessageLoop {
   void Handle(MSG* msg);
 
  private:
+  // Sleeps until a message is queued or a waitable is signaled, and runs the waitable's
+  // handler; false after a message.
+  bool Wait();
+
   static MessageLoop* s_current;
   std::vector<MessageFilter*> m_filters;
+  std::vector<Waitable*> m_waitables;
 };
 
 #endif

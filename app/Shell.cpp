@@ -13,6 +13,7 @@
 #include "MainDlg.h"
 #include "Messages.h"
 #include "MessageLoop.h"
+#include "OneCopy.h"
 #include "UniqueHandle.h"
 
 static const char kOverlayClass[] = "DialogOverlayControl";
@@ -26,6 +27,18 @@ void RegisterOverlayClass() {
   overlay.lpszClassName = kOverlayClass;
   RegisterClassA(&overlay);
 }
+
+// conf.xml's folder, watched from the message loop: a change that another program makes
+// reaches the engine on the thread of the messages and the hook, without a timer that polls.
+class ConfigWatch : public Waitable {
+ public:
+  explicit ConfigWatch(TambrelEngine* engine) : m_engine(engine) {}
+  HANDLE WaitHandle() override { return m_engine->ConfigWatchHandle(); }
+  void OnSignaled() override { m_engine->OnConfigFolderChanged(); }
+
+ private:
+  TambrelEngine* m_engine;
+};
 
 static int Run(int showCommand) {
   MessageLoop loop;
@@ -51,7 +64,10 @@ static int Run(int showCommand) {
     engine.reset();
   } else {
     if (engine->Options().autoShow) ShowWindow(mainDlg.Window(), showCommand);
+    ConfigWatch watch(engine.get());
+    loop.AddWaitable(&watch);
     result = loop.Run();
+    loop.RemoveWaitable(&watch);
     // The main dialog window is gone; the engine's shut-down relies on no window of ours.
     engine.reset();
   }
@@ -61,18 +77,10 @@ static int Run(int showCommand) {
 
 void UnregisterOverlayClass() { UnregisterClassA(kOverlayClass, GetModuleHandleA(nullptr)); }
 
-// One Tambrel per sign-in session: two would each install a hook and a tray icon, and each
-// write conf.xml over the other's edits at exit. The name lives in the session's own
-// namespace and goes with the last handle, also when the program is killed.
-static const char kSessionMutex[] = "Local\\Tambrel";
-
 int RunTambrel(int showCommand) {
-  UniqueKernelHandle running(CreateMutexA(nullptr, FALSE, kSessionMutex));
-  if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Started again by hand or by a shortcut: the user wants the running one.
-    ShowRunningTambrel(10000);
-    return 0;
-  }
+  UniqueKernelHandle sessionName;
+  int exitCode = 0;
+  if (!TakeSessionName(&sessionName, &exitCode)) return exitCode;
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // a failure is not fatal
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);

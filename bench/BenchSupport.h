@@ -52,6 +52,26 @@ inline PluginRecord RecordOf(Plugin* plugin) {
   return record;
 }
 
+// conf.xml with that many key sequences, each bound to an execute action, as the benchmarks of
+// the file read it: binding i has the shortcut K and i in five digits; the one numbered
+// changed (if any) has R and round instead, so that rounds differ in one binding.
+inline std::string ExecuteBindings(int bindings, int changed = -1, int round = 0) {
+  std::string xml = "<?xml version=\"1.0\"?>\n<tambrel version=\"2.01\">\n  <options>\n  </options>\n"
+                    "  <plugins>\n  </plugins>\n  <actions>\n";
+  char line[512];
+  for (int i = 0; i < bindings; ++i) {
+    snprintf(line, sizeof line,
+             "    <action>\n      <shortcut plugin=\"{646ADA64-823B-496F-9B9F-E5F652E7151F}\">%s%05d</shortcut>\n"
+             "      <actiontype plugin=\"{CC0F56FA-93FA-49E0-B66F-167B15808C3E}\">\n"
+             "        <command>C:\\Program Files\\Tool %d\\tool.exe</command>\n"
+             "        <parameter>--open \"file %d.txt\"</parameter>\n        <dir>C:\\Work\\%d</dir>\n"
+             "      </actiontype>\n    </action>\n",
+             i == changed ? "R" : "K", i == changed ? round : i, i, i, i);
+    xml += line;
+  }
+  return xml + "  </actions>\n</tambrel>\n";
+}
+
 // A fresh working folder under %TEMP%, made current; the given files in it and the folder go
 // again, and the previous folder is current again, when it goes.
 class BenchFolder {

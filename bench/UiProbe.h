@@ -32,14 +32,16 @@ enum ProbeCommandId {
 };
 
 // A shortcut of ten characters from the sequence alphabet's letters and digits, for a seed.
+// No K: a shortcut saved among K0 ... K9999 then neither ends on one of them nor is part of
+// one, so that the save shows no warning box.
 inline void ProbeShortcut(unsigned seed, char out[11]) {
-  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static const char kChars[] = "ABCDEFGHIJLMNOPQRSTUVWXYZ0123456789";
   unsigned x = seed * 2654435761u + 12345u;
   for (int i = 0; i < 10; ++i) {
     x ^= x << 13;
     x ^= x >> 17;
     x ^= x << 5;
-    out[i] = kChars[x % 36];
+    out[i] = kChars[x % 35];
   }
   out[10] = '\0';
 }

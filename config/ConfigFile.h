@@ -1,65 +1,66 @@
-// conf.xml: the reader and writer of everything Tambrel keeps between runs. It works on the
-// engine it belongs to; its only state of its own is what it keeps for missing plugins.
+// conf.xml: everything Tambrel keeps between runs, and the rules that keep what a user wrote.
+// Reading, writing and the file itself are units of their own (ConfigReader, ConfigWriter,
+// ConfigStore); this one decides when a file is loaded, written, backed up or kept aside.
+//
+// Tambrel remembers the file's bytes as it last loaded or wrote them. A file on disk that
+// differs was changed by another program: it is loaded (while running, once the folder has
+// been quiet for a second), or kept beside conf.xml under a name of its own before Tambrel
+// writes over it, when it cannot be loaded or the user keeps Tambrel's changes instead.
 #ifndef TAMBREL_CONFIGFILE_H
 #define TAMBREL_CONFIGFILE_H
 
 #include <libxml/tree.h>
 #include <windows.h>
 
-#include <map>
-#include <utility>
+#include <memory>
+#include <string>
 
-class ReplacementFile;
+#include "ConfigStore.h"
+#include "Digest.h"
+
 class TambrelEngine;
-struct PluginRecord;
-
-// The write call of Save, for tests that make the disk run full where no small file system
-// of their own can be had.
-extern BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 
 class ConfigFile {
  public:
   explicit ConfigFile(TambrelEngine* engine) : m_engine(engine) {}
-  ~ConfigFile();
   ConfigFile(const ConfigFile&) = delete;
   ConfigFile& operator=(const ConfigFile&) = delete;
 
+  // conf.xml is missing and its backup is there: asks whether to start from the backup, and
+  // on Yes puts it in place. True when conf.xml is there afterwards.
+  bool OfferBackup();
   bool Load();  // false stops start-up; the reasons are reported
-  // Writes the file beside the old one and then replaces it, so a failure (reported) leaves
-  // the old file whole. False when the file could not be written.
-  bool Save();
-  void LoadDefaultKeys();
-  void DetectNewPlugins();
+  // A start without a file: the built-in key names and every plugin new.
+  void LoadDefaults();
 
-  enum Side { kShortcut, kAction };
-  // Bindings removed from the table take what was kept for them along; a side moved to
-  // another plugin takes only its own.
-  void ForgetAction(int actionId);
-  void ForgetSide(int actionId, Side side);
+  // Writes the engine's configuration unless the file holds it already. False when it
+  // could not be written (reported); the old file is then whole.
+  bool Save();
+
+  // The folder's change notification for the message loop; invalid when it cannot be had.
+  HANDLE WatchHandle() { return Store().WatchHandle(); }
+  void Rearm() { Store().Rearm(); }
+  // The folder has been quiet after a change: a conf.xml changed by another program is
+  // loaded in place of the running configuration; the user is asked first when Tambrel has
+  // changes of its own not yet written or a binding is being edited. A file that cannot be
+  // loaded leaves everything as it is and is reported once.
+  void TakeChanges();
 
  private:
-  void LoadOptions(xmlNode* options);
-  void LoadKeys(xmlNode* keysOption);
-  void LoadPlugins(xmlNode* plugins);
-  void LoadActions(xmlNode* actions);
-  void LoadActionsVersion20(xmlNode* actions);
-  void Keep(xmlNode** slot, xmlNode* element);
-  void KeepForAction(int actionId, Side side, xmlNode* element);
-  xmlNode* AddOptions(xmlNode* root);
-  xmlNode* AddPlugins(xmlNode* root);
-  void SaveSide(int actionId, Side side, PluginRecord* record, xmlNode* element);
-  xmlDocPtr BuildDocument();
-  void WriteDocument(ReplacementFile* file);
-  bool WriteStreamed(ReplacementFile* file);
-  bool IsMissing(int pluginId);
-  void WriteKept(xmlNode* element, xmlNode* kept);
+  ConfigStore& Store();
+  void TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk);
+  void Replace(xmlNode* root, const Digest& digest);
+  bool KeepOtherFile(const std::string& bytes);
+  Digest TextDigest();
 
   TambrelEngine* m_engine;
-  // A plugin that no library provides keeps its settings and binding data as read, so one
-  // run without its library does not erase them. The copies live in a document of their own.
-  xmlDocPtr m_kept = nullptr;
-  std::map<int, xmlNode*> m_keptSettings;                     // plugin id -> children
-  std::map<std::pair<int, Side>, xmlNode*> m_keptActionData;  // (action id, side) -> children
+  std::unique_ptr<ConfigStore> m_store;
+  Digest m_known;            // conf.xml's bytes as last loaded or written
+  Digest m_baseline;         // the text the configuration gave right then
+  bool m_knownIsGood = false;  // m_known came from a loaded file, not from defaults alone
+  Digest m_other;            // a file of another program, dealt with but not loaded
+  std::string m_otherKept;   // where its bytes were kept, once Tambrel wrote over it
+  bool m_taking = false;     // a change is being taken (parsed, asked about, read in)
 };
 
 #endif

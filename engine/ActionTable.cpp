@@ -1,6 +1,5 @@
 // The binding table and its editing: the main dialog selects, applies, copies and removes
 // bindings; each plugin keeps its own side of the data under the same action id.
-#include "../config/ConfigFile.h"
 #include "Engine.h"
 #include "MainDialog.h"
 
@@ -104,16 +103,12 @@ void TambrelEngine::ApplyAction() {
   }
   ActionRecord& entry = m_actions[id];
   // A side moved to another plugin leaves no data behind in the old one, where a stale
-  // shortcut could still fire; the other side keeps its own, also what was kept for a
-  // missing plugin.
-  if (entry.actionPluginId != m_pageActionPlugin) {
+  // shortcut could still fire (what a missing plugin kept included); the other side keeps
+  // its own.
+  if (entry.actionPluginId != m_pageActionPlugin)
     if (ActionType* old = entry.actionPluginId != 0 ? ActionOf(entry.actionPluginId) : nullptr) old->Remove(id);
-    m_config->ForgetSide(id, ConfigFile::kAction);
-  }
-  if (entry.shortcutPluginId != m_pageShortcutPlugin) {
+  if (entry.shortcutPluginId != m_pageShortcutPlugin)
     if (ShortcutType* old = entry.shortcutPluginId != 0 ? ShortcutOf(entry.shortcutPluginId) : nullptr) old->Remove(id);
-    m_config->ForgetSide(id, ConfigFile::kShortcut);
-  }
   entry = ActionRecord{m_pageShortcutPlugin, m_pageActionPlugin};
   if (ActionType* type = ActionOf(entry.actionPluginId)) type->Apply(id);
   if (ShortcutType* type = ShortcutOf(entry.shortcutPluginId)) type->Apply(id);
@@ -145,7 +140,6 @@ void TambrelEngine::RemoveAction() {
   if (m_selectedAction == 0 || it == m_actions.end()) return;
   if (ActionType* type = ActionOf(it->second.actionPluginId)) type->Remove(m_selectedAction);
   if (ShortcutType* type = ShortcutOf(it->second.shortcutPluginId)) type->Remove(m_selectedAction);
-  m_config->ForgetAction(m_selectedAction);
   m_actions.erase(it);
 }
 

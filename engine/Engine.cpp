@@ -37,14 +37,13 @@ TambrelEngine::TambrelEngine(HookStart hook)
   if (length == 0 || length >= sizeof directory) directory[0] = '\0';
   m_configPath = std::string(directory) + "\\conf.xml";
 
-  if (GetFileAttributesA(m_configPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesA(m_configPath.c_str()) != INVALID_FILE_ATTRIBUTES || m_config->OfferBackup()) {
     if (!m_config->Load()) {
       Fail("Couldn't load configuration!");
       return;
     }
   } else {
-    m_config->LoadDefaultKeys();
-    m_config->DetectNewPlugins();
+    m_config->LoadDefaults();
   }
 
   SetActive(m_options.autoActive);
@@ -75,7 +74,8 @@ void TambrelEngine::ShutDown() {
   // The hook goes first: no key event may reach a plugin that is being torn down.
   if (m_hook != HOOKPAD_NO_SLOT) gHookApi.freeHook(m_hookHeap, m_hook);
   m_hook = HOOKPAD_NO_SLOT;
-  DestroyEngineWindow();
+  EndNotice();
+  RetireEngineWindow();
   if (m_hookHeap != nullptr) gHookApi.freeHookHeap(m_hookHeap);
   m_hookHeap = nullptr;
   for (HHOOKHEAP heap : m_spentHookHeaps) gHookApi.freeHookHeap(heap);
@@ -84,6 +84,7 @@ void TambrelEngine::ShutDown() {
   for (PluginRecord& record : m_registry) record.plugin->Release();
   for (HMODULE library : m_libraries) FreeLibrary(library);
   m_libraries.clear();
+  DestroyEngineWindow();
   // Once, at the end: libxml2's own memory goes only when nothing uses the library any more.
   xmlCleanupParser();
   m_placeholder.reset();

@@ -42,10 +42,22 @@ extern LinkedPlugins gLinkedPlugins;
 // event the hook has not seen it looks.
 const UINT_PTR kWatchdogTimer = 1;
 const UINT kWatchdogGraceMs = 1500;
+const DWORD kWatchdogLogMs = 60000;  // at most one log line of the watchdog in this time
 
-// Asks the Tambrel that runs in this session to show its main window, waiting up to waitMs
-// for its engine to come up. False when there is none.
-bool ShowRunningTambrel(DWORD waitMs);
+// The engine window's timer that waits for conf.xml's folder to be quiet after a change.
+const UINT_PTR kConfigQuietTimer = 2;
+const UINT kConfigQuietMs = 1000;
+
+// The engine window's notification icon, shown for a balloon of ShowNotice, and its callback.
+const UINT kNoticeIcon = 1;
+const UINT kNoticeMessage = WM_APP + 3;
+
+// The engine window: its class, the request of another start of the program to show the main
+// window, and its title while the engine shuts down (empty before).
+extern const char kEngineWindowClass[];
+const UINT kShowMainWindow = WM_APP + 2;
+extern const char kShuttingDownTitle[];
+
 
 class TambrelEngine final : public Engine {
  public:
@@ -149,6 +161,25 @@ class TambrelEngine final : public Engine {
   bool IsStarted() const { return m_started; }
   const std::string& ConfigPath() const { return m_configPath; }
   ConfigFile& Config() { return *m_config; }
+  PlaceholderPlugin* Placeholder() { return m_placeholder.get(); }
+
+  // conf.xml changed under the running program (ConfigSync.cpp). The message loop waits for
+  // the folder's change notification and calls OnConfigFolderChanged; once the folder has
+  // been quiet for kConfigQuietMs, the configuration file takes the change.
+  HANDLE ConfigWatchHandle();
+  void OnConfigFolderChanged();
+  // Before another file's configuration is read in: every binding goes (its plugins told
+  // through Remove), the key names, what missing plugins kept, and the options, whose values
+  // before are returned. Plugins do not call the engine meanwhile. between, when given, is
+  // called between bindings now and then.
+  EngineOptions ClearConfiguration(void (*between)() = nullptr);
+  // After it was read: the live state follows it, the windows show it, the log says so.
+  void ConfigurationReplaced(const EngineOptions& before);
+  // The main window is shown with a binding's page open.
+  bool EditingBinding();
+  // Tells the user something that needs no answer without taking the focus from anybody:
+  // a balloon of a notification icon, and the log. During the shut-down, a box.
+  void ShowNotice(const char* text);
 
  private:
   bool Fail(const char* text);
@@ -166,7 +197,11 @@ class TambrelEngine final : public Engine {
   int RunOutsideHook(int actionId);
   void OnRawKeyEvent(DWORD time);
   void OnWatchdogTimer();
+  void OnConfigQuiet();
+  void OnNoticeEvent(LPARAM event);
+  void EndNotice();
   void CreateEngineWindow();
+  void RetireEngineWindow();
   void DestroyEngineWindow();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -181,6 +216,8 @@ class TambrelEngine final : public Engine {
   DWORD m_lastHookTime = 0;  // time of the newest key event the hook saw
   int m_rawUnseen = 0;       // raw key events newer than that, waiting for the watchdog timer
   DWORD m_rawUnseenTime = 0;  // the first of them
+  bool m_watchdogLogged = false;
+  DWORD m_watchdogLogTime = 0;  // of its last log line
   int m_hookDepth = 0;       // > 0 while the hook procedure runs (it can nest)
   int m_inertDepth = 0;      // > 0 while plugins are shown an event that drives nothing
   // Bindings that ExecuteAction queued inside the hook, oldest first: a fixed ring, since the
@@ -204,6 +241,7 @@ class TambrelEngine final : public Engine {
   bool m_inSetActive = false;
   bool m_shutDown = false;
   std::unique_ptr<ConfigFile> m_config;
+  bool m_noticeShown = false;  // the engine window's notification icon is up for a balloon
   std::vector<KeyInfo> m_keys;
   EngineOptions m_options;
   std::map<int, ActionRecord> m_actions;

@@ -5,15 +5,21 @@
 
 namespace {
 
-const char kEngineWindowClass[] = "TambrelEngine";
 // "Run what is queued": any program of the desktop can post it, so it carries nothing. The
 // bindings to run are only those the engine queued itself.
 const UINT kRunQueuedActions = WM_APP + 1;
-const UINT kShowMainWindow = WM_APP + 2;   // from another start of the program
 
 const USHORT kGenericDesktopPage = 0x01, kKeyboardUsage = 0x06;
 
+// Windows drops messages from a process of a lower integrity level (User Interface Privilege
+// Isolation): a Tambrel run as administrator would never hear a start by the user's own
+// shortcut. The show request, and nothing else, is let through.
+void AllowShowRequests(HWND window) { ChangeWindowMessageFilterEx(window, kShowMainWindow, MSGFLT_ALLOW, nullptr); }
+
 }  // namespace
+
+const char kEngineWindowClass[] = "TambrelEngine";
+const char kShuttingDownTitle[] = "Tambrel is shutting down";
 
 int TambrelEngine::QueueAction(int actionId) {
   // Without a window, or with the queue full, the action runs at once rather than not at all.
@@ -72,6 +78,10 @@ LRESULT CALLBACK TambrelEngine::WindowProc(HWND window, UINT message, WPARAM wPa
       break;  // the default procedure frees the input
     case WM_TIMER:
       if (wParam == kWatchdogTimer) engine->OnWatchdogTimer();
+      if (wParam == kConfigQuietTimer) engine->OnConfigQuiet();
+      return 0;
+    case kNoticeMessage:
+      engine->OnNoticeEvent(lParam);
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -87,42 +97,37 @@ void TambrelEngine::CreateEngineWindow() {
   m_window = CreateWindowExA(0, kEngineWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
                              nullptr, instance, this);
   if (m_window == nullptr) return;
+  AllowShowRequests(m_window);
   // Keyboard input of the whole desktop, also while another program has the focus. Without
   // it there is no watchdog, and nothing else changes.
   RAWINPUTDEVICE keyboard = {kGenericDesktopPage, kKeyboardUsage, RIDEV_INPUTSINK, m_window};
   m_rawInput = RegisterRawInputDevices(&keyboard, 1, sizeof keyboard) != FALSE;
 }
 
-void TambrelEngine::DestroyEngineWindow() {
+// The window stays until the engine is gone, so that another start can find this process and
+// wait for it; from here on it says so in its title and does nothing else.
+void TambrelEngine::RetireEngineWindow() {
   if (m_window == nullptr) return;
   if (m_rawInput) {
     RAWINPUTDEVICE keyboard = {kGenericDesktopPage, kKeyboardUsage, RIDEV_REMOVE, nullptr};
     RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
     m_rawInput = false;
   }
+  KillTimer(m_window, kWatchdogTimer);
+  KillTimer(m_window, kConfigQuietTimer);
+  SetWindowTextA(m_window, kShuttingDownTitle);
+  SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
   // Actions still queued go with the window: the engine is ending.
   m_queueLength = 0;
   MSG dropped;
   while (PeekMessageA(&dropped, m_window, kRunQueuedActions, kRunQueuedActions, PM_REMOVE)) {
   }
-  DestroyWindow(m_window);
-  m_window = nullptr;
 }
 
-bool ShowRunningTambrel(DWORD waitMs) {
-  // The running program makes its window a moment after it took the session's name: a
-  // second start in that moment waits for it.
-  DWORD waited = 0;
-  HWND window;
-  while ((window = FindWindowExA(HWND_MESSAGE, nullptr, kEngineWindowClass, nullptr)) == nullptr) {
-    if (waited >= waitMs) return false;
-    Sleep(50);
-    waited += 50;
-  }
-  // Only a process that the user started may bring a window to the front: this one hands
-  // that right to the running one.
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  AllowSetForegroundWindow(process);
-  return PostMessageA(window, kShowMainWindow, 0, 0) != FALSE;
+void TambrelEngine::DestroyEngineWindow() {
+  if (m_window == nullptr) return;
+  EndNotice();
+  RetireEngineWindow();
+  DestroyWindow(m_window);
+  m_window = nullptr;
 }

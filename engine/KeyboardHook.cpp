@@ -110,8 +110,10 @@ void TambrelEngine::OnWatchdogTimer() {
   int unseen = m_rawUnseen;
   m_rawUnseen = 0;
   if (m_hook == HOOKPAD_NO_SLOT || unseen < 3 || static_cast<LONG>(m_rawUnseenTime - m_lastHookTime) <= 0) return;
-  SetHookActive(false);
-  SetHookActive(true);
+  // In place of the dropped hook, without SetHookActive: the keys held meanwhile keep their
+  // fate, so that the key-up of a key whose key-down was swallowed is swallowed too.
+  gHookApi.freeHook(m_hookHeap, m_hook);
+  m_hook = gHookApi.allocHook(m_hookHeap, WH_KEYBOARD_LL, HookProc, this, nullptr, 0);
   if (m_hook == HOOKPAD_NO_SLOT) {
     // hookpad keeps the slot of a hook it could not remove, and a dropped hook cannot be
     // removed: once such slots fill the page, the hook moves to a fresh one. The old page
@@ -119,9 +121,14 @@ void TambrelEngine::OnWatchdogTimer() {
     if (HHOOKHEAP fresh = gHookApi.allocHookHeap()) {
       m_spentHookHeaps.push_back(m_hookHeap);
       m_hookHeap = fresh;
-      SetHookActive(true);
+      m_hook = gHookApi.allocHook(m_hookHeap, WH_KEYBOARD_LL, HookProc, this, nullptr, 0);
     }
   }
+  // A hook that Windows keeps dropping would otherwise fill the log: one line a minute.
+  DWORD now = GetTickCount();
+  if (m_watchdogLogged && now - m_watchdogLogTime < kWatchdogLogMs) return;
+  m_watchdogLogged = true;
+  m_watchdogLogTime = now;
   WriteLog(kLevelInfo, m_hook != HOOKPAD_NO_SLOT
                            ? "The keyboard hook had stopped receiving keys; it is installed again"
                            : "The keyboard hook had stopped receiving keys and could not be installed again");

@@ -18,6 +18,8 @@ class MainDialog {
   virtual void ShowBindingTypes(int shortcutPluginId, int actionPluginId) = 0;
   virtual void ShowToggled(bool toggled) = 0;
   virtual void RefreshSettings(bool withPlugin) = 0;
+  // The engine read another file's bindings and plugins in: every list shows them anew.
+  virtual void ConfigurationReplaced() = 0;
 };
 
 #endif

@@ -16,6 +16,21 @@ static void Report(int level, UINT icon, const char* text) {
   if (TambrelEngine* engine = TambrelEngine::Instance()) engine->WriteLog(level, text);
 }
 
+bool AskQuestion(const char* text) {
+  return gMessageBox(nullptr, text, "Tambrel", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+QuietReports::QuietReports() {
+  for (int i = 0; i < 3; ++i) {
+    m_saved[i] = gShowMessageBox[i];
+    gShowMessageBox[i] = false;
+  }
+}
+
+QuietReports::~QuietReports() {
+  for (int i = 0; i < 3; ++i) gShowMessageBox[i] = m_saved[i];
+}
+
 void ReportError(const char* text) { Report(kLevelError, MB_ICONERROR, text); }
 void ReportWarning(const char* text) { Report(kLevelWarning, MB_ICONWARNING, text); }
 void ReportInfo(const char* text) { Report(kLevelInfo, MB_ICONINFORMATION, text); }

@@ -14,8 +14,25 @@ void ReportErrorFormat(const char* format, ...) __attribute__((format(printf, 1,
 void ReportWarningFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ReportInfoFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A question with Yes and No, captioned "Tambrel"; true for Yes. It is asked even where
+// boxes are off for reports.
+bool AskQuestion(const char* text);
+
 // Show a box for this level; index = level - 1. All start on.
 extern bool gShowMessageBox[3];
+
+// While one lives, reports go to the log only: for work the user did not start, such as
+// loading a file that another program changed.
+class QuietReports {
+ public:
+  QuietReports();
+  ~QuietReports();
+  QuietReports(const QuietReports&) = delete;
+  QuietReports& operator=(const QuietReports&) = delete;
+
+ private:
+  bool m_saved[3];
+};
 
 // The box itself, MessageBoxA unless a test puts its own in. A box blocks the thread until
 // the user dismisses it.

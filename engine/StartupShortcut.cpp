@@ -13,21 +13,6 @@ namespace {
 typedef UniqueHandle<ComTraits<IShellLinkW>> UniqueShellLink;
 typedef UniqueHandle<ComTraits<IPersistFile>> UniquePersistFile;
 
-// COM for the length of one call. The program has initialised it already, and then this
-// only counts; a test or a thread without it gets it here.
-class ComScope {
- public:
-  ComScope() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(m_result)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT m_result;
-};
-
 std::wstring StartupFolder(bool create) {
   wchar_t folder[MAX_PATH] = L"";
   int csidl = CSIDL_STARTUP | (create ? CSIDL_FLAG_CREATE : 0);

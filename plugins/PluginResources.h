@@ -27,6 +27,7 @@
 #define IDC_EXECUTE_COMMAND 1004
 #define IDC_EXECUTE_BROWSECOMMAND 1005
 #define IDC_EXECUTE_BROWSEDIR 1006
+#define IDC_EXECUTE_SWITCH 1043
 
 // Toggle key page
 #define IDD_TOGGLEKEY_PAGE 207
@@ -65,6 +66,11 @@
 // Type Text page
 #define IDD_TYPETEXT_PAGE 215
 #define IDC_TYPETEXT_TEXT 1001
+
+// Type Text settings
+#define IDD_TYPETEXT_SETTINGS 222
+#define IDC_TYPETEXT_PASTELONGER 1041
+#define IDC_TYPETEXT_ALWAYSTYPE 1042
 
 // Key combination page
 #define IDD_COMBO_PAGE 217

@@ -1,9 +1,12 @@
 // Move-only owners of Win32 handles. Each kind names its close function and its empty value;
-// NULL-empty and INVALID_HANDLE_VALUE-empty handles are different kinds.
+// NULL-empty and INVALID_HANDLE_VALUE-empty handles are different kinds. And COM's
+// initialisation for one call.
 #ifndef TAMBREL_UNIQUEHANDLE_H
 #define TAMBREL_UNIQUEHANDLE_H
 
 #include <windows.h>
+
+#include <objbase.h>
 
 template <typename Traits>
 class UniqueHandle {
@@ -52,6 +55,11 @@ struct FindHandleTraits {
   static Type Empty() { return INVALID_HANDLE_VALUE; }
   static void Close(Type h) { FindClose(h); }
 };
+struct ChangeNotificationTraits {  // FindFirstChangeNotification
+  typedef HANDLE Type;
+  static Type Empty() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FindCloseChangeNotification(h); }
+};
 struct ViewTraits {
   typedef const void* Type;
   static Type Empty() { return nullptr; }
@@ -83,9 +91,25 @@ struct ComTraits {  // COM interface pointers: one reference each
 typedef UniqueHandle<HandleTraits> UniqueKernelHandle;
 typedef UniqueHandle<FileHandleTraits> UniqueFile;
 typedef UniqueHandle<FindHandleTraits> UniqueFind;
+typedef UniqueHandle<ChangeNotificationTraits> UniqueChangeNotification;
 typedef UniqueHandle<ViewTraits> UniqueView;
 typedef UniqueHandle<ModuleTraits> UniqueModule;
 typedef UniqueHandle<FontTraits> UniqueFont;
 typedef UniqueHandle<IconTraits> UniqueIcon;
+
+// COM for the length of one call. The program has initialised it on its thread already, and
+// then this only counts; a test or a thread without it gets it here.
+class ComScope {
+ public:
+  ComScope() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(m_result)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT m_result;
+};
 
 #endif

@@ -9,6 +9,7 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
+#include "RunningProgram.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ class ExecutePage : public SettingsPage {
       {IDC_EXECUTE_PARAMETER, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
       {IDC_EXECUTE_DIR, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
       {IDC_EXECUTE_BROWSEDIR, LAYOUT_TOP | LAYOUT_RIGHT},
+      {IDC_EXECUTE_SWITCH, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
   };
 };
 constexpr LayoutMapEntry ExecutePage::kLayout[];
@@ -99,6 +101,9 @@ void ExecutePlugin::Load(int actionId, xmlNode* firstChild) {
       record.parameter = NodeText(node->children);
     } else if (IsElement(node, "dir")) {
       record.dir = NodeText(node->children);
+    } else if (IsElement(node, "switch")) {
+      std::string value = NodeText(node->children);
+      record.switchTo = m_engine != nullptr ? m_engine->ParseBool(value.c_str()) : _stricmp(value.c_str(), "yes") == 0;
     }
   }
   if (hasCommand) m_data[actionId] = std::move(record);  // without a command the binding has no data
@@ -110,6 +115,7 @@ void ExecutePlugin::Save(int actionId, xmlNode* element) {
   AddTextChild(element, "command", record->command);
   AddTextChild(element, "parameter", record->parameter);
   AddTextChild(element, "dir", record->dir);
+  if (record->switchTo) AddTextChild(element, "switch", "yes");
 }
 
 void ExecutePlugin::AppendDebugInfo(std::string& text, bool forAction, int actionId) {
@@ -119,24 +125,41 @@ void ExecutePlugin::AppendDebugInfo(std::string& text, bool forAction, int actio
     text += "\t\tCommand: " + record->command + "\n";
     text += "\t\tParameters: " + record->parameter + "\n";
     text += "\t\tWorking directory: " + record->dir + "\n";
+    if (record->switchTo) text += "\t\tSwitch to it when it is already running\n";
   }
 }
 
 ExecuteRecord ExecutePlugin::ReadPage() {
   return ExecuteRecord{m_page.ItemText(IDC_EXECUTE_COMMAND), m_page.ItemText(IDC_EXECUTE_PARAMETER),
-                       m_page.ItemText(IDC_EXECUTE_DIR)};
+                       m_page.ItemText(IDC_EXECUTE_DIR),
+                       IsDlgButtonChecked(m_page.Window(), IDC_EXECUTE_SWITCH) == BST_CHECKED};
 }
 
 void ExecutePlugin::WritePage(const ExecuteRecord& record) {
   SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_COMMAND, record.command.c_str());
   SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_PARAMETER, record.parameter.c_str());
   SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_DIR, record.dir.c_str());
+  CheckDlgButton(m_page.Window(), IDC_EXECUTE_SWITCH, record.switchTo ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int ExecutePlugin::Run(const ExecuteRecord& record) {
-  // The outcome is not looked at: a missing file or association is not reported.
-  ShellExecuteA(nullptr, "open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
-                 SW_SHOWNORMAL);
+  if (!record.switchTo) {
+    // The outcome is not looked at: a missing file or association is not reported.
+    ShellExecuteA(nullptr, "open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
+                   SW_SHOWNORMAL);
+    return 0;
+  }
+  ProgramImage program;
+  if (ProgramOfCommand(record.command, &program)) {
+    HWND foreground = GetForegroundWindow();
+    HWND window = WindowToRaise(ProgramWindows(program), foreground != nullptr ? GetAncestor(foreground, GA_ROOTOWNER)
+                                                                               : nullptr);
+    if (window != nullptr) {
+      RaiseWindow(window);
+      return 0;
+    }
+  }
+  StartProgram(record.command, record.parameter, record.dir);
   return 0;
 }
 

@@ -1,5 +1,6 @@
 // "Execute File": the shell opens a program, document, folder or URL, with optional
-// parameters in an optional working directory.
+// parameters in an optional working directory. With "Switch to it when it is already
+// running", a window of the program comes to the front instead when it runs.
 #ifndef TAMBRELPLUG_EXECUTEPLUGIN_H
 #define TAMBRELPLUG_EXECUTEPLUGIN_H
 
@@ -11,12 +12,12 @@ struct ExecuteRecord {
   std::string command;    // never empty once stored from conf.xml
   std::string parameter;
   std::string dir;
+  bool switchTo = false;  // <switch>yes</switch>, written only when on
 };
 
 class ExecutePlugin : public ActionPlugin<ExecuteRecord> {
  public:
   ExecutePlugin();
-  void SetEngine(Engine*) override {}  // it never calls the engine
   void Load(int actionId, xmlNode* firstChild) override;
   void Save(int actionId, xmlNode* element) override;
 

@@ -8,6 +8,7 @@ SuffixTrie::SuffixTrie() { Clear(); }
 void SuffixTrie::Clear() {
   m_nodes.assign(1, Node());
   memset(m_rootChild, 0, sizeof m_rootChild);
+  memset(m_secondChild, 0, sizeof m_secondChild);
   m_free = 0;
   m_freeCount = 0;
   m_more.clear();
@@ -15,6 +16,8 @@ void SuffixTrie::Clear() {
 
 uint32_t SuffixTrie::Child(uint32_t node, int c) const {
   if (node == 0) return m_rootChild[c];
+  int first = m_nodes[node].character;
+  if (m_rootChild[first] == node) return m_secondChild[first * kAlphabetSize + c];
   for (uint32_t at = m_nodes[node].firstChild; at != 0; at = m_nodes[at].nextSibling) {
     int here = m_nodes[at].character;
     if (here >= c) return here == c ? at : 0;
@@ -39,6 +42,8 @@ uint32_t SuffixTrie::AddChild(uint32_t parent, int c) {
     m_rootChild[c] = fresh;
     return fresh;
   }
+  int first = m_nodes[parent].character;
+  if (m_rootChild[first] == parent) m_secondChild[first * kAlphabetSize + c] = fresh;
   uint32_t* link = &m_nodes[parent].firstChild;
   while (*link != 0 && m_nodes[*link].character < c) link = &m_nodes[*link].nextSibling;
   node.nextSibling = *link;
@@ -51,6 +56,8 @@ void SuffixTrie::Unlink(uint32_t parent, uint32_t child) {
     m_rootChild[m_nodes[child].character] = 0;
     return;
   }
+  int first = m_nodes[parent].character;
+  if (m_rootChild[first] == parent) m_secondChild[first * kAlphabetSize + m_nodes[child].character] = 0;
   uint32_t* link = &m_nodes[parent].firstChild;
   while (*link != child) link = &m_nodes[*link].nextSibling;
   *link = m_nodes[child].nextSibling;

@@ -63,6 +63,10 @@ class SuffixTrie {
 
   std::vector<Node> m_nodes;        // [0] is the root: the empty shortcut
   uint32_t m_rootChild[kAlphabetSize];  // the root has most children: a table of them
+  // and so do its children: their children by the two characters, the root child's first.
+  // Every shortcut's walk passes through them, and the check for unreachable bindings walks
+  // every shortcut's every ending.
+  uint32_t m_secondChild[kAlphabetSize * kAlphabetSize];
   uint32_t m_free = 0;              // first node of the free list, 0 when empty
   size_t m_freeCount = 0;
   // The other action ids ending at a node (node index, action id), for the rare bindings

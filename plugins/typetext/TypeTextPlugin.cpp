@@ -1,6 +1,11 @@
 #include "TypeTextPlugin.h"
 
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "ClipboardPaste.h"
 #include "HeldModifiers.h"
+#include "HostLog.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
@@ -67,6 +72,61 @@ SettingsPage& Page() {
   return page;
 }
 
+const int kMaxPasteLongerThan = 1000000;
+
+}  // namespace
+
+// The general settings page: the length above which texts are pasted, and the programs
+// always typed into. One window at a time; the plugin that opened it owns it.
+class TypeTextSettingsPage : public SettingsPage {
+ public:
+  TypeTextSettingsPage() : SettingsPage(IDD_TYPETEXT_SETTINGS, PLUGIN_GENERAL, kLayout) {}
+
+  bool Open(TypeTextPlugin* owner, HWND parent, const RECT& rect) {
+    if (IsOpen()) return false;
+    m_owner = owner;
+    if (!SettingsPage::Open(parent, rect)) return false;
+    m_filling = true;
+    SetDlgItemInt(Window(), IDC_TYPETEXT_PASTELONGER, static_cast<UINT>(owner->PasteLongerThan()), FALSE);
+    SetDlgItemTextA(Window(), IDC_TYPETEXT_ALWAYSTYPE, JoinPrograms(owner->AlwaysTypeIn(), "; ").c_str());
+    m_filling = false;
+    return true;
+  }
+  bool OwnedBy(const TypeTextPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
+
+ protected:
+  bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+    if (message != WM_COMMAND || HIWORD(wParam) != EN_CHANGE || m_owner == nullptr || m_filling) return false;
+    if (LOWORD(wParam) == IDC_TYPETEXT_PASTELONGER) {
+      BOOL number = FALSE;
+      UINT characters = GetDlgItemInt(Window(), IDC_TYPETEXT_PASTELONGER, &number, FALSE);
+      if (number) m_owner->SetPasteLongerThan(static_cast<int>(characters));  // an empty box changes nothing
+      return true;
+    }
+    if (LOWORD(wParam) == IDC_TYPETEXT_ALWAYSTYPE) {
+      m_owner->SetAlwaysTypeIn(ItemText(IDC_TYPETEXT_ALWAYSTYPE));
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr LayoutMapEntry kLayout[] = {
+      {IDC_TYPETEXT_PASTELONGER, LAYOUT_LEFT | LAYOUT_TOP},
+      {IDC_TYPETEXT_ALWAYSTYPE, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+  };
+  TypeTextPlugin* m_owner = nullptr;
+  bool m_filling = false;  // the page's own texts going in are no edit of the user's
+};
+constexpr LayoutMapEntry TypeTextSettingsPage::kLayout[];
+
+namespace {
+
+TypeTextSettingsPage& SettingsPageOfTypeText() {
+  static TypeTextSettingsPage page;
+  return page;
+}
+
 void AppendKey(std::vector<INPUT>& input, WORD vk) {
   INPUT key = {};
   key.type = INPUT_KEYBOARD;
@@ -91,6 +151,29 @@ void AppendUnit(std::vector<INPUT>& input, wchar_t unit) {
 }
 
 }  // namespace
+
+const char kDefaultAlwaysTypeIn[] =
+    "conhost.exe;OpenConsole.exe;WindowsTerminal.exe;cmd.exe;powershell.exe;pwsh.exe;mintty.exe;putty.exe;"
+    "ConEmu.exe;ConEmu64.exe";
+
+size_t CharacterCount(const std::wstring& text) {
+  size_t count = 0;
+  for (size_t i = 0; i < text.size(); ++count) {
+    size_t lineBreak = LineBreakLength(text, i);
+    i += lineBreak != 0 ? lineBreak : CharLength(text, i);
+  }
+  return count;
+}
+
+bool PastesInto(size_t characters, int longerThan, const char* program, const char* windowClass,
+                const std::vector<std::string>& alwaysTypeIn) {
+  if (longerThan <= 0 || characters <= static_cast<size_t>(longerThan)) return false;
+  for (const std::string& name : alwaysTypeIn)
+    if (SameProgram(name.c_str(), program)) return false;
+  // A console window reports the first program attached to it as its process, whatever
+  // that is (cmd.exe, python.exe, ...), not the console host: its class names it.
+  return strcmp(windowClass, "ConsoleWindowClass") != 0;
+}
 
 std::wstring Utf8ToUtf16(const std::string& text) {
   if (text.empty()) return std::wstring();
@@ -167,7 +250,46 @@ std::vector<INPUT> BuildTextInput(const std::wstring& text) {
 }
 
 TypeTextPlugin::TypeTextPlugin()
-    : ActionPlugin("Text Action Plugin", TYPETEXT_PLUGIN_GUID, IDI_TYPETEXT, "Type Text", Page()) {}
+    : ActionPlugin("Text Action Plugin", TYPETEXT_PLUGIN_GUID, IDI_TYPETEXT, "Type Text", Page()),
+      m_alwaysTypeIn(ParsePrograms(kDefaultAlwaysTypeIn)) {}
+
+TypeTextPlugin::~TypeTextPlugin() { DestroySettingsPage(); }
+
+void TypeTextPlugin::SetPasteLongerThan(int characters) {
+  m_pasteLongerThan = characters < 0 ? 0 : characters > kMaxPasteLongerThan ? kMaxPasteLongerThan : characters;
+}
+
+// An <alwaystypein> without text is an empty list: the user emptied it.
+void TypeTextPlugin::LoadSettings(xmlNode* firstChild) {
+  for (xmlNode* node = firstChild; node != nullptr; node = node->next) {
+    if (IsElement(node, "pastelongerthan") && node->children != nullptr)
+      SetPasteLongerThan(static_cast<int>(strtol(NodeText(node->children).c_str(), nullptr, 10)));
+    else if (IsElement(node, "alwaystypein"))
+      SetAlwaysTypeIn(NodeText(node->children));
+  }
+}
+
+void TypeTextPlugin::SaveSettings(xmlNode* pluginElement) {
+  AddTextChild(pluginElement, "pastelongerthan", std::to_string(m_pasteLongerThan));
+  AddTextChild(pluginElement, "alwaystypein", JoinPrograms(m_alwaysTypeIn, ";"));
+}
+
+bool TypeTextPlugin::SettingsPageOpen() const { return m_settingsPage != nullptr && m_settingsPage->OwnedBy(this); }
+
+void TypeTextPlugin::CreateSettingsPage(HWND parent, RECT rect) {
+  if (SettingsPageOpen()) return;
+  if (SettingsPageOfTypeText().Open(this, parent, rect)) m_settingsPage = &SettingsPageOfTypeText();
+}
+
+void TypeTextPlugin::DestroySettingsPage() {
+  if (SettingsPageOpen()) m_settingsPage->Close();
+  m_settingsPage = nullptr;
+}
+
+LRESULT TypeTextPlugin::PreTranslateMessage(MSG* msg) {
+  if (SettingsPageOpen() && Dialog::IsDialogMessageFor(m_settingsPage->Window(), msg)) return 1;
+  return ActionPlugin::PreTranslateMessage(msg);
+}
 
 void TypeTextPlugin::Load(int actionId, xmlNode* firstChild) {
   // The element's own text as libxml2 holds it, in UTF-8: every text and CDATA part.
@@ -219,8 +341,33 @@ std::string TypeTextPlugin::Describe(const std::string& text) {
 }
 
 int TypeTextPlugin::Run(const std::string& text) {
+  std::wstring wide = Utf8ToUtf16(text);
+  size_t characters = CharacterCount(wide);
+  if (m_pasteLongerThan > 0 && characters > static_cast<size_t>(m_pasteLongerThan)) {
+    char program[MAX_PATH], windowClass[64] = "";
+    ForegroundProgram(program, sizeof program);
+    GetClassNameA(GetForegroundWindow(), windowClass, sizeof windowClass);
+    if (PastesInto(characters, m_pasteLongerThan, program, windowClass, m_alwaysTypeIn)) {
+      if (!m_paster) m_paster.reset(new ClipboardPaster);
+      std::string why;
+      char line[256];
+      if (m_paster->Paste(wide, &why)) {
+        // Programs that render the clipboard late make the paste wait: the log says so.
+        DWORD ms = m_paster->Saved().SaveMilliseconds();
+        if (ms >= 100) {
+          snprintf(line, sizeof line, "Type Text: keeping the clipboard's %u formats before the paste took %lu ms",
+                   static_cast<unsigned>(m_paster->Saved().Formats()), static_cast<unsigned long>(ms));
+          WriteLogLine(kLogNotice, line);
+        }
+        return 0;
+      }
+      snprintf(line, sizeof line, "Type Text: typed %u characters instead of pasting them: %s",
+               static_cast<unsigned>(characters), why.c_str());
+      WriteLogLine(kLogNotice, line);
+    }
+  }
   // One call: nothing the user types can land inside the text. Whether the system let the
   // input through is not looked at.
-  SendTyped(BuildTextInput(Utf8ToUtf16(text)));
+  SendTyped(BuildTextInput(wide));
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TestClipboard.h"
 #include "TestSupport.h"
 #include "XTools.h"
 
@@ -62,15 +63,16 @@ struct Probes {
     for (PROCESS_INFORMATION& probe : processes) {
       TerminateProcess(probe.hProcess, 0);
       WaitForSingleObject(probe.hProcess, 5000);
-      CloseHandle(probe.hThread);
+      if (probe.hThread != nullptr) CloseHandle(probe.hThread);
       CloseHandle(probe.hProcess);
     }
   }
-  // Starts name.exe with a window titled "Probe name".
-  bool Start(const TempWorkDir& dir, const char* name) {
+  // Starts name.exe with a window titled "Probe name", or the title given.
+  bool Start(const TempWorkDir& dir, const char* name, const char* windowTitle = nullptr) {
     std::string exe = dir.File((std::string(name) + ".exe").c_str());
-    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);
-    std::string command = std::string("\"") + exe + "\" Probe " + name;
+    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);  // in use: there already
+    std::string title = windowTitle != nullptr ? windowTitle : std::string("Probe ") + name;
+    std::string command = std::string("\"") + exe + "\" " + title;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION probe = {};
@@ -79,9 +81,15 @@ struct Probes {
     processes.push_back(probe);
     // Up and showing before any window is focused: a probe that showed its window later
     // would take the focus from the one the test chose.
-    std::string title = std::string("Probe ") + name;
     return WaitForInputIdle(probe.hProcess, kTimeoutMs) == 0 &&
            PumpUntil([&] { return FindWindowA("STATIC", title.c_str()) != nullptr; }, kTimeoutMs);
+  }
+  // A probe that another program started, ended with the test like the others.
+  void Adopt(HWND window) {
+    PROCESS_INFORMATION probe = {};
+    GetWindowThreadProcessId(window, &probe.dwProcessId);
+    probe.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, probe.dwProcessId);
+    if (probe.hProcess != nullptr) processes.push_back(probe);
   }
 };
 
@@ -264,6 +272,108 @@ TEST_F(RealProgram, TypeTextTypesEveryCharacterAsWrittenWhateverTheLayout) {
   EXPECT_EQ(0u, WaitForExit(15000));
 }
 
+// A window of the test's own filled by a Unicode edit, which pastes on Ctrl+V as editors
+// do; its subclass counts the pastes and the characters typed.
+int gPastes, gTypedChars;
+WNDPROC gEditProc;
+
+LRESULT CALLBACK CountingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PASTE) ++gPastes;
+  if (message == WM_CHAR) ++gTypedChars;
+  return CallWindowProcW(gEditProc, window, message, wParam, lParam);
+}
+
+struct PasteWindow {
+  HWND frame = CreateWindowW(L"STATIC", L"Tambrel paste target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 120, 400, 300,
+                             nullptr, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0,
+                            380, 260, frame, nullptr, nullptr, nullptr);
+  PasteWindow() {
+    gPastes = gTypedChars = 0;
+    gEditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingEditProc)));
+  }
+  ~PasteWindow() { DestroyWindow(frame); }
+  std::wstring Text() const {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
+    return text;
+  }
+};
+
+// Characters as the user counts them: a surrogate pair is one.
+size_t CharacterCountOf(const std::wstring& text) {
+  size_t count = 0;
+  for (wchar_t unit : text) count += unit >= 0xDC00 && unit <= 0xDFFF ? 0 : 1;
+  return count;
+}
+
+std::string Utf8(const std::wstring& text) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], length, nullptr, nullptr);
+  return utf8;
+}
+
+// Texts longer than the threshold (here 10) are pasted, exactly, and the clipboard holds what
+// it held before; a text of 10 is typed, and so is a longer one while the clipboard cannot
+// be opened, which the log says.
+TEST_F(RealProgram, TypeTextPastesLongTextsAndPutsTheClipboardBack) {
+  // 3,000 characters: 60 lines of 50 with their line breaks, accents, an arrow and a
+  // character beyond the BMP among them.
+  std::wstring lines, expected;
+  for (int line = 0; line < 60; ++line) {
+    wchar_t head[32];
+    swprintf(head, 32, L"Zeile %02d caf\u00e9 \u2192 \U0001F600 ", line);
+    std::wstring text = head + std::wstring(49 - CharacterCountOf(head), L'a' + line % 26);
+    lines += text + L"\n";
+    expected += text + L"\r\n";
+  }
+  std::string why;
+  if (!Start(Binding("TL", kTypeTextGuid, Utf8(lines)) + Binding("TS", kTypeTextGuid, "0123456789") +
+                 Binding("TM", kTypeTextGuid, "eleven char"),
+             60000, &why, "",
+             std::string("<plugin guid=\"") + kTypeTextGuid +
+                 "\" active=\"yes\"><pastelongerthan>10</pastelongerthan></plugin>"))
+    GTEST_SKIP() << why;
+  PasteWindow target;
+  std::string output;
+  ASSERT_TRUE(FocusWindow(shell, target.edit, "Tambrel paste target", &output)) << output;  // the click lands in the edit
+  TestClipboard clipboard;
+  const std::string bytes("\0\1 kept \xFF", 9);
+  ASSERT_TRUE(clipboard.Fill(L"before \u2713", bytes));
+  const std::vector<std::string> before = clipboard.Read();
+  DWORD sequence = GetClipboardSequenceNumber();
+
+  Type("Pause t s");
+  EXPECT_TRUE(PumpUntil([&] { return target.Text() == L"0123456789"; }, kTimeoutMs));
+  EXPECT_EQ(0, gPastes);
+  EXPECT_EQ(sequence, GetClipboardSequenceNumber());  // the clipboard was not touched
+
+  SetWindowTextW(target.edit, L"");
+  Type("Pause t l");
+  EXPECT_TRUE(PumpUntil([&] { return target.Text().size() >= expected.size(); }, kTimeoutMs));
+  EXPECT_TRUE(target.Text() == expected) << "the pasted text differs";
+  EXPECT_EQ(1, gPastes);
+  EXPECT_TRUE(PumpUntil([&] { return clipboard.Read() == before; }, kTimeoutMs)) << "the clipboard was not put back";
+  EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatA("CanIncludeInClipboardHistory")));
+
+  SetWindowTextW(target.edit, L"");
+  gTypedChars = 0;
+  ASSERT_TRUE(OpenClipboard(clipboard.window));
+  Type("Pause t m");
+  EXPECT_TRUE(PumpUntil([&] { return target.Text() == L"eleven char"; }, kTimeoutMs));
+  CloseClipboard();
+  EXPECT_EQ(1, gPastes);
+  EXPECT_EQ(11, gTypedChars);
+  EXPECT_EQ(before, clipboard.Read());
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_NE(std::string::npos,
+            ReadWholeFile(dir.File("tambrel.log"))
+                .find("Type Text: typed 11 characters instead of pasting them: the clipboard could not be opened"));
+}
+
 TEST_F(RealProgram, NoticeShowsWhileToggledAndTheWindowKeepsTheFocus) {
   std::string why;
   if (!Start("", 60000, &why)) GTEST_SKIP() << why;
@@ -385,12 +495,42 @@ TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
   Type("Pause n p");  // in a program that no filter names
   EXPECT_TRUE(PumpUntil([&] { return std::find(gKeys.begin(), gKeys.end(), "char c") != gKeys.end(); }, kTimeoutMs))
       << (gKeys.empty() ? "nothing" : gKeys.back());
+  // Nothing changed, so nothing would be written: without the file, the quit writes it whole.
+  ASSERT_TRUE(DeleteFileA(dir.File("conf.xml").c_str()));
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
   EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find("programs=\"BETA.EXE;gamma.exe\">NP<"));
 }
 
 // With a timeout of two seconds, a toggle left alone ends, and what is typed next goes on.
+// conf.xml edited by hand while the program runs, saved as editors save (a new file renamed
+// over the old one): within a second of the last change the new binding fires by real keys.
+// A broken edit leaves the running bindings, and with nothing of Tambrel's own to write, the
+// file stays as the user left it after the quit.
+TEST_F(RealProgram, AHandEditIsPickedUpWhileRunningAndABrokenOneIsLeftAlone) {
+  std::string why;
+  if (!Start(Binding("NP", kMacroGuid, "a"), 60000, &why)) GTEST_SKIP() << why;
+  auto log = [&] { return ReadWholeFile(dir.File("tambrel.log")); };
+  std::string edited = "<tambrel version=\"2.01\"><options><option name=\"log\">yes</option></options><plugins/>"
+                       "<actions>" + Binding("NP", kMacroGuid, "a") + Binding("QQ", kMacroGuid, "b") + "</actions></tambrel>";
+  WriteWholeFile(dir.File("conf.xml.tmp"), edited);
+  ASSERT_TRUE(MoveFileExA(dir.File("conf.xml.tmp").c_str(), dir.File("conf.xml").c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_TRUE(PumpUntil([&] { return log().find("is loaded again: 2 bindings") != std::string::npos; }, kTimeoutMs))
+      << log();
+  Type("Pause q q");
+  EXPECT_TRUE(PumpUntil([&] { return Seen("char b"); }, kTimeoutMs)) << (gKeys.empty() ? "nothing" : gKeys.back());
+
+  const std::string broken = "<tambrel version=\"2.01\"><actions><action>";
+  WriteWholeFile(dir.File("conf.xml"), broken);
+  EXPECT_TRUE(PumpUntil([&] { return log().find("Tambrel cannot load it") != std::string::npos; }, kTimeoutMs));
+  gKeys.clear();
+  Type("Pause n p");
+  EXPECT_TRUE(PumpUntil([&] { return Seen("char a"); }, kTimeoutMs));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_EQ(broken, ReadWholeFile(dir.File("conf.xml")));
+}
+
 TEST_F(RealProgram, AToggleLeftAloneEndsAfterItsTimeout) {
   std::string why;
   if (!Start("", 60000, &why, "",
@@ -598,6 +738,96 @@ TEST_F(RealProgram, ACombinationForOneProgramFiresOnlyInIt) {
   Type("ctrl+alt+p");
   EXPECT_TRUE(PumpUntil([&] { return Seen("char c"); }, kTimeoutMs)) << (gKeys.empty() ? "nothing" : gKeys.back());
   EXPECT_EQ("a", ProbeText("Probe alpha"));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
+struct TitleSearch {
+  const char* title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTitled(HWND window, LPARAM context) {
+  TitleSearch* search = reinterpret_cast<TitleSearch*>(context);
+  char text[64] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (strcmp(text, search->title) == 0 && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+// Whether the window is its thread's active window and the keyboard focus lies in it.
+bool HasKeyboardFocus(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == window &&
+         info.hwndFocus != nullptr && (info.hwndFocus == window || IsChild(window, info.hwndFocus));
+}
+
+// The visible windows titled so, of every program.
+std::vector<HWND> WindowsTitled(const char* title) {
+  TitleSearch search = {title, {}};
+  EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// "Switch to it when it is already running": the first Pause S W starts the program, the
+// next ones bring its window to the front with the keys going to it, and with two of its
+// windows, each press brings the other; no second copy is started. A minimised one comes
+// back; a binding naming the program without a path finds it too.
+TEST_F(RealProgram, ExecuteFileSwitchesToTheRunningProgramInsteadOfStartingItAgain) {
+  std::string exe = dir.File("alpha.exe");
+  ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE));
+  std::string why;
+  if (!Start(Binding("SW", kExecuteGuid,
+                     "<command>" + exe + "</command><parameter>Probe alpha</parameter><dir/><switch>yes</switch>") +
+                 Binding("SN", kExecuteGuid, "<command>alpha</command><parameter>Probe alpha</parameter>"
+                                             "<switch>yes</switch>"),
+             90000, &why))
+    GTEST_SKIP() << why;
+  Probes probes;
+  Type("Pause s w");
+  HWND first = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return !WindowsTitled("Probe alpha").empty(); }, kTimeoutMs)) << "nothing started";
+  first = WindowsTitled("Probe alpha").front();
+  probes.Adopt(first);
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "the started program is behind";
+  EXPECT_TRUE(HasKeyboardFocus(first));
+
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "not raised";
+  // Its thread has it active, with the keyboard focus in its edit. (Without a window
+  // manager the X server's focus stays where it was: keys typed now would not reach it.)
+  EXPECT_TRUE(HasKeyboardFocus(first));
+  EXPECT_EQ(1u, WindowsTitled("Probe alpha").size());
+
+  // Two of its windows: each press brings the other one.
+  ASSERT_TRUE(probes.Start(dir, "alpha", "Probe alpha 2"));
+  HWND second = FindWindowA("STATIC", "Probe alpha 2");
+  std::string output;
+  ASSERT_TRUE(FocusWindow(shell, second, "Probe alpha 2", &output)) << output;
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "not cycled to the first";
+  EXPECT_TRUE(HasKeyboardFocus(first));
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == second; }, kTimeoutMs)) << "not cycled back";
+
+  // By file name, from another program: its frontmost window.
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause s n");
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == second; }, kTimeoutMs)) << "not found by name";
+
+  // Minimised: restored.
+  SendMessageA(second, WM_CLOSE, 0, 0);
+  ShowWindow(first, SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(first) != FALSE; }, kTimeoutMs));
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause s w");
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(first) && GetForegroundWindow() == first; }, kTimeoutMs))
+      << "not restored";
+  EXPECT_EQ(1u, WindowsTitled("Probe alpha").size());
+
+  ASSERT_TRUE(Focus(&why)) << why;
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "ConfigFile.h"
 #include "PluginGuids.h"
 #include "PluginResources.h"
+#include "Taskbar.h"
 #include "UiFixture.h"
 #include "combo/ComboPage.h"
 #include "combo/ComboPlugin.h"
@@ -221,6 +223,20 @@ TEST_F(MainDlgTest, SavingABindingThatBlocksAnotherWarnsAndMarksItsRow) {
   SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "NX");
   Click(IDC_MAIN_SAVE);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The binding is saved, but NX never fires: N fires first."});
+}
+
+// Finding the bindings that never fire waits until the window, shown for the first time,
+// has been painted: until then the rows carry no sign.
+TEST_F(MainDlgTest, WarningSignsComeAfterTheWindowsFirstPaint) {
+  Start(SequenceToCommand("N", "a.exe") + SequenceToCommand("NP", "b.exe"));
+  HWND list = Item(IDC_MAIN_BINDINGS);
+  ASSERT_EQ(RowText(1, 0), "NP");
+  ShowWindow(dialog->Window(), SW_SHOW);
+  EXPECT_EQ(ListView_GetItemState(list, 1, LVIS_OVERLAYMASK), 0u);
+  UpdateWindow(dialog->Window());
+  for (int round = 0; round < 100 && ListView_GetItemState(list, 1, LVIS_OVERLAYMASK) == 0; ++round) Pump();
+  EXPECT_EQ(ListView_GetItemState(list, 1, LVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(1u));
+  EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_OVERLAYMASK), 0u);
 }
 
 // A combination on the Tambrel key never fires, and the line below the list says so.
@@ -473,6 +489,68 @@ TEST_F(MainDlgTest, EndingTheSessionRemovesTheHookAndWritesTheConfiguration) {
   EXPECT_NE(written.find("NP</shortcut>"), std::string::npos) << written;
   // The user's choice is stored, not the hook's state now.
   EXPECT_NE(written.find("<option name=\"hookactive\">yes</option>"), std::string::npos) << written;
+}
+
+// conf.xml changed by another program: the list shows its bindings. A binding's page open in
+// the shown window is not dropped without asking, and a No keeps it as it is.
+TEST_F(MainDlgTest, AChangedFileFillsTheListAndAnOpenPageIsNotDroppedUnasked) {
+  Start(kThreeBindings);
+  SelectRow(1);
+  auto edit = [&](const std::string& actions) {
+    WriteWholeFile(dir.File("conf.xml"), "<tambrel version=\"2.01\"><options><option name=\"hookactive\">no</option>"
+                                         "</options><plugins/><actions>" + actions + "</actions></tambrel>");
+    engine->Config().TakeChanges();
+    Pump();
+  };
+  edit(SequenceToCommand("cc", "calc.exe") + SequenceToCommand("dd", "d.exe"));  // the window is hidden
+  EXPECT_TRUE(boxes.Texts().empty());
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 2);
+  EXPECT_EQ(RowText(0, 0), "CC");
+  EXPECT_EQ(RowText(1, 1), "d.exe");
+  EXPECT_EQ(SelectedRow(), 1);  // the row at the place of the one chosen before
+  EXPECT_EQ(ComboText(IDC_MAIN_SHORTCUTCOMBO), "Sequence Shortcut");
+
+  ShowWindow(dialog->Window(), SW_SHOW);
+  SelectRow(0);
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "CCX");  // typed, not saved
+  boxes.Answer(IDNO);
+  edit(SequenceToCommand("ee", "e.exe"));
+  ASSERT_EQ(boxes.Texts().size(), 1u);
+  EXPECT_EQ(boxes.Texts()[0].find("conf.xml was changed by another program. Load it now?"), 0u);
+  EXPECT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 2);
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "CCX");
+
+  boxes.Answer(IDYES);
+  edit(SequenceToCommand("ff", "f.exe"));
+  EXPECT_EQ(boxes.Texts().size(), 2u);
+  ASSERT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 1);
+  EXPECT_EQ(RowText(0, 0), "FF");
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "FF");
+}
+
+// A changed file that cannot be loaded is told in a balloon of the engine window's own icon,
+// which goes with the balloon: no box waits for the user, and the bindings stay.
+TEST_F(MainDlgTest, AChangedFileThatCannotBeLoadedIsToldInABalloon) {
+  TaskbarStandIn taskbar;
+  ASSERT_TRUE(taskbar.InFront());
+  Start(kThreeBindings);
+  HWND engineWindow = nullptr;
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); w != nullptr && !engineWindow;
+       w = FindWindowExA(HWND_MESSAGE, w, "TambrelEngine", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) engineWindow = w;
+  }
+  ASSERT_NE(engineWindow, nullptr);
+  WriteWholeFile(dir.File("conf.xml"), "<tambrel version=\"2.01\">\n<options>");
+  engine->Config().TakeChanges();
+  Pump();
+  EXPECT_TRUE(taskbar.Says(engineWindow, kNoticeIcon, "conf.xml was changed, but Tambrel cannot load it"));
+  EXPECT_TRUE(taskbar.Says(engineWindow, kNoticeIcon, "Line 2: "));
+  EXPECT_TRUE(boxes.Texts().empty());
+  EXPECT_EQ(ListView_GetItemCount(Item(IDC_MAIN_BINDINGS)), 3);
+  SendMessageA(engineWindow, kNoticeMessage, kNoticeIcon, NIN_BALLOONTIMEOUT);
+  EXPECT_FALSE(taskbar.Has(engineWindow, kNoticeIcon));
 }
 
 TEST_F(MainDlgTest, PluginIconsAreSharedSoThatNoPaintLeaksOne) {

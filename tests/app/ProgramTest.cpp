@@ -28,6 +28,7 @@ class Program {
     }
   }
   bool Started() const { return m_started; }
+  DWORD Id() const { return m_process.dwProcessId; }
   bool Running() const { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT; }
   DWORD Wait(DWORD ms) {
     DWORD code = 0xFFFFFFFF;
@@ -161,6 +162,89 @@ TEST(Program, ASecondStartShowsTheRunningOneAndEndsTouchingNothing) {
   }
   EXPECT_EQ(std::vector<std::string>{"Tambrel"}, windows);  // autoshow is off: the second start showed it
   EXPECT_EQ(0u, running.Wait(20000));
+}
+
+// The engine window of a process, while it shuts down.
+bool ShuttingDown(DWORD pid) {
+  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr); window != nullptr;
+       window = FindWindowExA(HWND_MESSAGE, window, "TambrelEngine", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (owner == pid && strcmp(title, "Tambrel is shutting down") == 0) return true;
+  }
+  return false;
+}
+
+// Quit and start again at once: the new start waits for the old copy to end, then runs.
+TEST(Program, AStartDuringAShutDownWaitsForItAndThenRuns) {
+  TempWorkDir first({"quitplugin.dll"});
+  WriteWholeFile(first.File("quit-after.txt"), "500");
+  WriteWholeFile(first.File("release-after.txt"), "3000");  // a shut-down that takes its time
+  Program ending(first);
+  ASSERT_TRUE(ending.Started());
+  ASSERT_TRUE(PumpUntil([&] { return ShuttingDown(ending.Id()); }, 15000));
+  TempWorkDir second({"quitplugin.dll"});
+  WriteWholeFile(second.File("quit-after.txt"), "1500");
+  Program next(second);
+  ASSERT_TRUE(next.Started());
+  EXPECT_EQ(0u, ending.Wait(15000));
+  EXPECT_TRUE(next.Running());
+  EXPECT_EQ(0u, next.Wait(20000));
+  EXPECT_TRUE(FileExists(second.File("conf.xml")));  // it ran, and wrote its configuration at its end
+}
+
+struct BoxSearch {
+  DWORD pid;
+  HWND box;
+};
+
+BOOL CALLBACK FindBoxOf(HWND window, LPARAM param) {
+  BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char caption[16] = "";
+  GetWindowTextA(window, caption, sizeof caption);
+  if (owner != search->pid || !IsWindowVisible(window) || strcmp(caption, "Tambrel") != 0 ||
+      GetDlgItem(window, 0xFFFF) == nullptr)
+    return TRUE;
+  search->box = window;
+  return FALSE;
+}
+
+// A visible box captioned "Tambrel" of that process; its text, pressing OK.
+bool DismissBoxOf(DWORD pid, std::string* text) {
+  BoxSearch search = {pid, nullptr};
+  for (int i = 0; i < 600 && search.box == nullptr; ++i) {
+    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
+    if (search.box == nullptr) Sleep(25);
+  }
+  if (search.box == nullptr) return false;
+  char buffer[512] = "";
+  GetDlgItemTextA(search.box, 0xFFFF, buffer, sizeof buffer);
+  *text = buffer;
+  PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+  return true;
+}
+
+TEST(Program, AStartWhileTheRunningCopyDoesNotAnswerSaysSoAndFails) {
+  TempWorkDir first({"quitplugin.dll"});
+  WriteWholeFile(first.File("quit-after.txt"), "60000");
+  WriteWholeFile(first.File("hang-after.txt"), "300");
+  Program hung(first);
+  ASSERT_TRUE(hung.Started());
+  ASSERT_TRUE(PumpUntil([] { return FindWindowExA(HWND_MESSAGE, nullptr, "TambrelEngine", nullptr) != nullptr; },
+                        kTimeoutMs));
+  Sleep(1000);
+  TempWorkDir second;
+  Program again(second);
+  ASSERT_TRUE(again.Started());
+  std::string text;
+  EXPECT_TRUE(DismissBoxOf(again.Id(), &text));
+  EXPECT_EQ("Tambrel is already running, but it does not answer.", text);
+  EXPECT_EQ(1u, again.Wait(10000));
+  EXPECT_TRUE(FolderIsEmpty(second));
 }
 
 TEST(Program, BrokenConfigurationIsReportedInOrderAndLeftAlone) {

@@ -36,6 +36,8 @@ class FakeMainDialog : public MainDialog {
   }
   void ShowToggled(bool) override {}
   void RefreshSettings(bool) override {}
+  void ConfigurationReplaced() override { ++replaced; }
+  int replaced = 0;
   std::string tabs[2], types;
 
  private:

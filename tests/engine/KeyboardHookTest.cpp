@@ -435,8 +435,20 @@ BOOLEAN __stdcall DroppedHookStays(HHOOKHEAP, DWORD slot) {
 }
 void __stdcall RecordPageFreed(HHOOKHEAP heap) { gHookCalls.push_back("FreeHookHeap(" + std::to_string(PageOf(heap)) + ")"); }
 
-// Raw key events that the hook never saw: when the watchdog's timer comes and more than two
-// went by, the hook is installed again, on a fresh page once dropped hooks hold every slot.
+// Raw key events that the hook never saw, posted as the system posts them; then the engine
+// window's own timer is waited for, past its grace time.
+void MissKeys(HWND window, int keys) {
+  Sleep(50);  // later than the last key the hook saw
+  for (int i = 0; i < keys; ++i) PostMessageA(window, WM_INPUT, RIM_INPUT, 0);
+  DWORD until = GetTickCount() + kWatchdogGraceMs + 400;
+  while (static_cast<LONG>(until - GetTickCount()) > 0) {
+    PumpMessages();
+    Sleep(10);
+  }
+}
+
+// When the watchdog's timer comes and more than two keys went by unseen, the hook is installed
+// again, on a fresh page once dropped hooks hold every slot.
 TEST(KeyboardHookWatchdog, ReinstallsAfterKeysTheHookMissedOnAFreshPageWhenNeeded) {
   TempWorkDir dir;
   CapturedBoxes boxes;
@@ -448,20 +460,45 @@ TEST(KeyboardHookWatchdog, ReinstallsAfterKeysTheHookMissedOnAFreshPageWhenNeede
     TambrelEngine engine;
     ASSERT_TRUE(engine.HookInstalled());
     HWND window = OwnEngineWindow();
-    auto missed = [&](int keys) {
-      for (int i = 0; i < keys; ++i) PostMessageA(window, WM_INPUT, RIM_INPUT, 0);
-      PumpMessages();
-      SendMessageA(window, WM_TIMER, kWatchdogTimer, 0);  // the grace time is over
-    };
-    missed(2);  // one key, maybe swallowed by a hook ahead of ours
+    MissKeys(window, 2);  // one key, maybe swallowed by a hook ahead of ours
     EXPECT_EQ(std::vector<std::string>{"AllocHook(0)"}, gHookCalls);
-    missed(3);
+    MissKeys(window, 3);
     EXPECT_TRUE(engine.HookInstalled());
   }
   gHookApi = saved;
   const std::vector<std::string> expected = {"AllocHook(0)", "FreeHook(1)",  "AllocHook(0)",    "AllocHook(1)",
                                              "FreeHook(11)", "FreeHookHeap(1)", "FreeHookHeap(0)"};
   EXPECT_EQ(expected, gHookCalls);
+}
+
+int gInstalls;
+DWORD __stdcall CountedCapture(HHOOKHEAP heap, int type, HookThunkProc proc, void* context, HMODULE module, DWORD thread) {
+  ++gInstalls;
+  return CapturedHook::Capture(heap, type, proc, context, module, thread);
+}
+
+// The hook that the watchdog installs again knows which keys are held and what became of
+// their key-downs: a key swallowed while the old hook was dropped does not leak its key-up.
+// Windows that keeps dropping the hook gets one log line a minute.
+TEST_F(KeyboardHook, TheWatchdogsNewHookKeepsTheFateOfHeldKeysAndLogsOnceAMinute) {
+  gHookApi.allocHook = CountedCapture;
+  gInstalls = 0;
+  engine.Options().log = true;
+  a.swallows = [](DWORD vk, UINT message) { return vk == 'Q' && message == WM_KEYDOWN; };
+  EXPECT_EQ(kSwallowed, Send(WM_KEYDOWN, 'Q'));
+  EXPECT_EQ(kPassed, Send(WM_KEYDOWN, VK_LSHIFT));
+  MissKeys(OwnEngineWindow(), 3);
+  ASSERT_EQ(1, gInstalls);
+  EXPECT_EQ(kSwallowed, Send(WM_KEYUP, 'Q'));
+  EXPECT_EQ(kPassed, Send(WM_KEYUP, VK_LSHIFT));
+
+  EXPECT_EQ(kPassed, Send(WM_KEYDOWN, 'W'));
+  MissKeys(OwnEngineWindow(), 3);
+  ASSERT_EQ(2, gInstalls);
+  std::string log = ReadWholeFile(dir.File("tambrel.log"));
+  const std::string line = "The keyboard hook had stopped receiving keys; it is installed again";
+  ASSERT_NE(std::string::npos, log.find(line));
+  EXPECT_EQ(std::string::npos, log.find(line, log.find(line) + 1));
 }
 
 }  // namespace

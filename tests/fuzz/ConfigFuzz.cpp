@@ -360,6 +360,8 @@ bool StartAndStop() {
   TambrelEngine* engine = new TambrelEngine;
   bool started = TambrelEngine::Instance() != nullptr;
   Pump();
+  // A save that changes nothing writes nothing: without the file, shut-down writes it whole.
+  if (started) DeleteFileA(engine->ConfigPath().c_str());
   delete engine;
   Pump();
   return started;

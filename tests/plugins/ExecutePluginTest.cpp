@@ -1,13 +1,18 @@
-// The execute-file action: its record in conf.xml, its page, and a real shell call.
+// The execute-file action: its record in conf.xml, its page, a real shell call, and how it
+// finds the windows of a program that runs already.
 #include <gtest/gtest.h>
 
 #include "XmlFragments.h"
 #include <libxml/tree.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
 
 #include "Library.h"
 #include "PluginResources.h"
 #include "TestSupport.h"
 #include "execute/ExecutePlugin.h"
+#include "execute/RunningProgram.h"
 
 namespace {
 
@@ -91,6 +96,120 @@ TEST_F(ExecutePluginTest, PageShowsAndAppliesTheRecord) {
   type->DestroyPage();
   EXPECT_EQ(nullptr, GetWindow(parent, GW_CHILD));
   DestroyWindow(parent);
+}
+
+// <switch> is read as a boolean, written only when on, and shown by the page's check box.
+TEST_F(ExecutePluginTest, TheSwitchIsKeptOnlyWhenOn) {
+  xmlDocPtr doc;
+  xmlNode* root = Parse(&doc, "<a><command>ed.exe</command><switch>yes</switch></a>");
+  plugin->Load(1, root->children);
+  xmlFreeDoc(doc);
+  EXPECT_EQ("<actiontype><command>ed.exe</command><parameter></parameter><dir></dir><switch>yes</switch>"
+            "</actiontype>",
+            Saved(plugin->GetActionType(), 1));
+  EXPECT_STREQ("\t\tCommand: ed.exe\n\t\tParameters: \n\t\tWorking directory: \n"
+               "\t\tSwitch to it when it is already running\n",
+               plugin->GetDebugInfo(false, true, 1));
+  root = Parse(&doc, "<a><command>ed.exe</command><switch>no</switch></a>");
+  plugin->Load(2, root->children);
+  xmlFreeDoc(doc);
+  EXPECT_EQ("<actiontype><command>ed.exe</command><parameter></parameter><dir></dir></actiontype>",
+            Saved(plugin->GetActionType(), 2));
+
+  HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  ActionType* type = plugin->GetActionType();
+  type->CreatePage(parent, RECT{0, 0, 300, 150});
+  HWND page = GetWindow(parent, GW_CHILD);
+  ASSERT_NE(nullptr, page);
+  type->Select(1);
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, IDC_EXECUTE_SWITCH));
+  type->Select(2);
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_EXECUTE_SWITCH));
+  CheckDlgButton(page, IDC_EXECUTE_SWITCH, BST_CHECKED);
+  type->Apply(2);
+  EXPECT_NE(std::string::npos, Saved(type, 2).find("<switch>yes</switch>"));
+  type->Select(0);
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_EXECUTE_SWITCH));
+  type->DestroyPage();
+  DestroyWindow(parent);
+}
+
+// A shortcut file to a program, made as the shell makes them.
+bool MakeLink(const std::string& link, const wchar_t* target) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* shellLink = nullptr;
+  IPersistFile* file = nullptr;
+  bool made = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&shellLink))) &&
+              SUCCEEDED(shellLink->SetPath(target)) &&
+              SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Save(std::wstring(link.begin(), link.end()).c_str(), TRUE));
+  if (file != nullptr) file->Release();
+  if (shellLink != nullptr) shellLink->Release();
+  CoUninitialize();
+  return made;
+}
+
+TEST(RunningProgram, ACommandNamesAProgramByPathOrByNameOrNone) {
+  TempWorkDir dir({"tool.lnk", "letter.lnk"});
+  ASSERT_TRUE(MakeLink(dir.File("tool.lnk"), L"C:\\Tools\\tool.exe"));
+  ASSERT_TRUE(MakeLink(dir.File("letter.lnk"), L"C:\\Docs\\letter.txt"));
+  const struct {
+    std::string command;
+    const wchar_t* name;  // null: no program
+    bool byPath;
+  } kCases[] = {
+      {"C:\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
+      {"  \"C:\\Program Files\\Ed\\ED.EXE\" ", L"C:\\Program Files\\Ed\\ED.EXE", true},
+      {"C:\\Tools\\..\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
+      {"notepad", L"notepad.exe", false},
+      {"tools\\ed.exe", L"ed.exe", false},
+      {"\\\\server\\share\\ed.exe", L"\\\\server\\share\\ed.exe", true},
+      {dir.File("tool.lnk"), L"C:\\Tools\\tool.exe", true},
+      {dir.File("letter.lnk"), nullptr, false},
+      {"C:\\Docs\\letter.txt", nullptr, false},
+      {"C:\\Docs", nullptr, false},
+      {"https://example.org/ed.exe", nullptr, false},
+      {"mailto:someone@example.org", nullptr, false},
+      {"", nullptr, false},
+  };
+  for (const auto& c : kCases) {
+    ProgramImage program = {L"untouched", false};
+    bool names = ProgramOfCommand(c.command, &program);
+    EXPECT_EQ(c.name != nullptr, names) << c.command;
+    if (!names || c.name == nullptr) continue;
+    EXPECT_TRUE(program.name == c.name) << c.command;
+    EXPECT_EQ(c.byPath, program.byPath) << c.command;
+  }
+}
+
+TEST(RunningProgram, ImagesMatchByPathWithRedirectedFoldersAsOneOrByName) {
+  FolderAliases aliases;
+  aliases.pairs = {{L"C:\\Windows\\System32", L"C:\\Windows\\SysWOW64"},
+                   {L"C:\\Windows\\System32", L"C:\\Windows\\Sysnative"}};
+  ProgramImage system = {L"C:\\Windows\\System32\\notepad.exe", true};
+  EXPECT_TRUE(IsImageOf(system, L"C:\\WINDOWS\\system32\\NOTEPAD.EXE", aliases));
+  EXPECT_TRUE(IsImageOf(system, L"C:\\Windows\\SysWOW64\\notepad.exe", aliases));
+  EXPECT_FALSE(IsImageOf(system, L"C:\\Windows\\SysWOW64x\\notepad.exe", aliases));
+  EXPECT_FALSE(IsImageOf(system, L"C:\\Windows\\notepad.exe", aliases));
+  EXPECT_FALSE(IsImageOf(system, L"C:\\Windows\\SysWOW64\\notepad.exe", FolderAliases()));
+  ProgramImage native = {L"C:\\Windows\\Sysnative\\cmd.exe", true};
+  EXPECT_TRUE(IsImageOf(native, L"C:\\Windows\\System32\\cmd.exe", aliases));
+  ProgramImage named = {L"Notepad.exe", false};
+  EXPECT_TRUE(IsImageOf(named, L"D:\\Apps\\notepad.EXE", aliases));
+  EXPECT_FALSE(IsImageOf(named, L"D:\\Apps\\notepad2.exe", aliases));
+}
+
+// Front to back: the frontmost comes forward; from one of them, the one furthest back.
+TEST(RunningProgram, RaisingCyclesThroughTheProgramsWindows) {
+  HWND a = reinterpret_cast<HWND>(0x10), b = reinterpret_cast<HWND>(0x20), c = reinterpret_cast<HWND>(0x30),
+       other = reinterpret_cast<HWND>(0x40);
+  EXPECT_EQ(nullptr, WindowToRaise({}, other));
+  EXPECT_EQ(a, WindowToRaise({a, b, c}, other));
+  EXPECT_EQ(a, WindowToRaise({a, b, c}, nullptr));
+  EXPECT_EQ(c, WindowToRaise({a, b, c}, a));
+  EXPECT_EQ(b, WindowToRaise({a, b, c}, c));  // an always-on-top front window: the one behind it
+  EXPECT_EQ(a, WindowToRaise({a}, a));
 }
 
 }  // namespace

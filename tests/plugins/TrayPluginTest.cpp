@@ -7,6 +7,7 @@
 #include "Library.h"
 #include "PluginResources.h"
 #include "Taskbar.h"
+#include "XmlFragments.h"
 #include "tray/TrayPlugin.h"
 
 namespace {
@@ -208,28 +209,10 @@ TEST_F(TrayPluginTest, OwnAndLowIntegrityKeysAreNoHotKeys) {
   EXPECT_EQ((Calls{"SetToggled(0)", "Quit"}), engine.Take());
 }
 
-xmlNode* Parse(xmlDocPtr* doc, const char* xml) {
-  *doc = xmlReadMemory(xml, static_cast<int>(strlen(xml)), "t.xml", nullptr, 0);
-  return xmlDocGetRootElement(*doc);
-}
-
-std::string Saved(Plugin* plugin) {
-  xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
-  xmlNode* element = xmlNewNode(nullptr, BAD_CAST "plugin");
-  xmlDocSetRootElement(doc, element);
-  plugin->SaveSettings(element);
-  xmlBufferPtr buffer = xmlBufferCreate();
-  xmlNodeDump(buffer, doc, element, 0, 0);
-  std::string text = reinterpret_cast<const char*>(xmlBufferContent(buffer));
-  xmlBufferFree(buffer);
-  xmlFreeDoc(doc);
-  return text;
-}
-
 TEST_F(TrayPluginTest, SettingsLoadSaveAndDebugText) {
   EXPECT_EQ("<plugin><key type=\"main\">122</key><key type=\"about\">112</key><key type=\"settings\">121</key>"
             "<key type=\"quit\">27</key></plugin>",
-            Saved(plugin));
+            SavedSettings(plugin));
   xmlDocPtr doc;
   xmlNode* root = Parse(&doc,
                         "<plugin><key type=\"quit\">81x</key><key type=\"about\">junk</key>"

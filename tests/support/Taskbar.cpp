@@ -61,6 +61,15 @@ bool TaskbarStandIn::Shows(HWND owner, HICON image, const char* tip) const {
          data.compare(data.size() - bits.size(), bits.size(), bits) == 0 && data.find(wideTip) != std::string::npos;
 }
 
+bool TaskbarStandIn::Says(HWND owner, UINT id, const char* text) const {
+  auto icon = m_icons.find(std::make_pair(HandleToLong(owner), id));
+  if (icon == m_icons.end()) return false;
+  WCHAR wide[512];
+  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 512) - 1;  // without the terminator
+  return length > 0 && icon->second.find(std::string(reinterpret_cast<const char*>(wide), length * sizeof(WCHAR))) !=
+                           std::string::npos;
+}
+
 BOOL TaskbarStandIn::OnCall(DWORD operation, const std::string& data) {
   if (!m_running || data.size() < 2 * sizeof(LONG)) return FALSE;
   LONG owner;

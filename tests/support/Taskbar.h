@@ -27,6 +27,9 @@ class TaskbarStandIn {
   size_t Count() const { return m_icons.size(); }
   // Whether owner's icon (id 0) is shown with this image and tip.
   bool Shows(HWND owner, HICON image, const char* tip) const;
+  bool Has(HWND owner, UINT id) const { return m_icons.count(std::make_pair(HandleToLong(owner), id)) != 0; }
+  // Whether the last call for owner's icon id carried this text (a tip, or a balloon's).
+  bool Says(HWND owner, UINT id, const char* text) const;
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

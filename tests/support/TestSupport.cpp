@@ -60,16 +60,19 @@ TempWorkDir::~TempWorkDir() {
 }
 
 static std::vector<CapturedBoxes::Box> gBoxes;
+static int gAnswer = IDYES;
 
 static int WINAPI CaptureBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   gBoxes.push_back({text, caption, type});
-  return IDOK;
+  return (type & MB_TYPEMASK) == MB_YESNO ? gAnswer : IDOK;
 }
 
 CapturedBoxes::CapturedBoxes() {
   gBoxes.clear();
+  gAnswer = IDYES;
   gMessageBox = CaptureBox;
 }
+void CapturedBoxes::Answer(int answer) { gAnswer = answer; }
 CapturedBoxes::~CapturedBoxes() { gMessageBox = MessageBoxA; }
 const std::vector<CapturedBoxes::Box>& CapturedBoxes::Boxes() const { return gBoxes; }
 std::vector<std::string> CapturedBoxes::Texts() const {

@@ -39,6 +39,8 @@ class CapturedBoxes {
   const std::vector<Box>& Boxes() const;
   std::vector<std::string> Texts() const;
   void Clear();
+  // What a box with Yes and No answers: IDYES unless told otherwise.
+  void Answer(int answer);
 };
 
 // The system's message text for an error code, as the engine reports it.

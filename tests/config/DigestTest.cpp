@@ -1,0 +1,45 @@
+// SHA-256 as the standard gives it, at the lengths where the padding changes (55, 56 and 64
+// bytes and beyond), in parts or whole alike; and no file is no digest of an empty one.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Digest.h"
+
+namespace {
+
+int gBetween;
+void CountBetween() { ++gBetween; }
+
+TEST(Digest, KnownValuesAtEveryPaddingBoundary) {
+  struct Case {
+    std::string text;
+    const char* hex;
+  };
+  const Case cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",  // 56 bytes: a second block
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+      {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.size());
+    EXPECT_EQ(c.hex, Digest::Of(c.text).Hex());
+    gBetween = 0;
+    EXPECT_EQ(Digest::Of(c.text), Digest::Of(c.text, CountBetween));
+    EXPECT_EQ(c.text.size() > 256 * 1024 ? 3 : 0, gBetween);  // every 256 KB but the first
+  }
+}
+
+TEST(Digest, NoFileDiffersFromAnEmptyOneAndBytesAreCompared) {
+  EXPECT_FALSE(Digest().IsFile());
+  EXPECT_NE(Digest(), Digest::Of(""));
+  EXPECT_EQ(Digest(), Digest());
+  EXPECT_NE(Digest::Of("<a/>"), Digest::Of("<a/>\n"));
+  EXPECT_NE(Digest::Of("ab"), Digest::Of("ba"));
+}
+
+}  // namespace
