@@ -18,6 +18,8 @@ static const LayoutMapEntry kMainLayout[] = {
     {IDC_MAIN_SETTINGS, LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_ABOUT, LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_DEBUGDUMP, LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_MAIN_SEARCHLABEL, LAYOUT_LEFT | LAYOUT_TOP},
+    {IDC_MAIN_SEARCH, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_BINDINGS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_WARNING, LAYOUT_LEFT | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_NEW, LAYOUT_RIGHT | LAYOUT_BOTTOM},
@@ -37,7 +39,7 @@ static const int kWarningOverlay = 1;
 static const UINT kShowWarningMessage = WM_APP + 1;
 static const UINT_PTR kWarningSignsTimer = 1;
 
-MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout) {}
+MainDlg::MainDlg() : m_layout(IDD_MAIN, kMainLayout), m_bindings(kWarningOverlay) {}
 
 HWND MainDlg::Create() { return Dialog::Create(IDD_MAIN, nullptr); }
 
@@ -101,7 +103,7 @@ void MainDlg::ShowWarning() {
   m_warningPosted = false;
   TambrelEngine* engine = TambrelEngine::Instance();
   if (engine == nullptr || Window() == nullptr) return;
-  std::string warning = engine->ShadowText(engine->SelectedAction(), false);
+  std::string warning = engine->WarningText(engine->SelectedAction(), false);
   SetDlgItemTextA(Window(), IDC_MAIN_WARNING, warning.c_str());
   ShowWindow(Item(IDC_MAIN_WARNING), warning.empty() ? SW_HIDE : SW_SHOWNA);
   PlaceWarning();
@@ -128,6 +130,8 @@ void MainDlg::ShowToggled(bool toggled) {
 }
 
 bool MainDlg::PreTranslateMessage(MSG* msg) {
+  // Before the plugins: a page's dialog manager would take Ctrl+F as a key like any other.
+  if (Window() != nullptr && m_bindings.TakesSearchKey(Window(), msg)) return true;
   // Double-clicks on the binding list and the settings' plugin list reach neither.
   if (msg->message == WM_LBUTTONDBLCLK &&
       ((m_list != nullptr && msg->hwnd == m_list) ||
@@ -158,6 +162,7 @@ bool MainDlg::OnInitDialog() {
   m_settings.Create(IDD_SETTINGS, nullptr);
 
   m_list = Item(IDC_MAIN_BINDINGS);
+  m_bindings.Attach(m_list, Item(IDC_MAIN_SEARCH));
   m_tabs = Item(IDC_MAIN_TABS);
   m_shortcutCombo = Item(IDC_MAIN_SHORTCUTCOMBO);
   m_actionCombo = Item(IDC_MAIN_ACTIONCOMBO);
@@ -262,130 +267,10 @@ void MainDlg::FillTypeCombos() {
   }
 }
 
-// The texts a plugin returns live only until its next call: kept as a copy.
-static std::string ShortcutText(TambrelEngine* engine, int actionId, const ActionRecord& record) {
-  ShortcutType* type = engine->ShortcutOf(record.shortcutPluginId);
-  const char* text = type != nullptr ? type->GetShortcutText(actionId) : nullptr;
-  return text != nullptr ? text : "";
-}
+void MainDlg::RefillBindings() { m_bindings.Refill(TambrelEngine::Instance()); }
 
-void MainDlg::ReadRows(TambrelEngine* engine) {
-  std::vector<BindingRows::Row> rows;
-  rows.reserve(engine->Actions().size());
-  for (auto& binding : engine->Actions())
-    rows.push_back({ShortcutText(engine, binding.first, binding.second), binding.first});
-  m_rows.Assign(std::move(rows));
-}
-
-// The row of one binding follows the table: it moves to where its text puts it now, comes
-// with a new binding and goes with a removed one.
-void MainDlg::SyncRow(TambrelEngine* engine, int actionId) {
-  if (actionId == 0) return;
-  auto it = engine->Actions().find(actionId);
-  if (it == engine->Actions().end())
-    m_rows.Remove(actionId);
-  else
-    m_rows.Place(actionId, ShortcutText(engine, actionId, it->second).c_str());
-}
-
-// The list shows the rows, then the row to select is chosen: the remembered binding's row,
-// else the remembered row, lowered to the last one; else none.
-void MainDlg::ShowRows(TambrelEngine* engine, int rememberedRow, int rememberedId) {
-  int rows = m_rows.Count();
-  // An owner-data list keeps only a count (a new one redraws the scroll bar at once); rows
-  // may have moved under any index, so all that is visible is drawn anew at the next paint.
-  if (ListView_GetItemCount(m_list) != rows) ListView_SetItemCountEx(m_list, rows, LVSICF_NOSCROLL);
-  InvalidateRect(m_list, nullptr, FALSE);
-  int choice = rememberedId != 0 ? m_rows.RowOf(rememberedId) : -1;
-  if (choice < 0 && rememberedRow >= 0 && rows > 0) choice = rememberedRow < rows ? rememberedRow : rows - 1;
-  // The selection belongs to an index, not to a binding: it is set anew. The engine is told
-  // once, below, not by the notifications this sends. Row by row: a state set on all rows
-  // at once visits every row.
-  m_showingRows = true;
-  if (rememberedRow >= 0) ListView_SetItemState(m_list, rememberedRow, 0, LVIS_SELECTED);
-  int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
-  if (focused >= 0) ListView_SetItemState(m_list, focused, 0, LVIS_FOCUSED);
-  if (choice >= 0) {
-    ListView_SetItemState(m_list, choice, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_EnsureVisible(m_list, choice, FALSE);
-  }
-  m_showingRows = false;
-  engine->SelectAction(m_rows.IdAt(choice));
-}
-
-void MainDlg::RefillBindings() {
-  TambrelEngine* engine = TambrelEngine::Instance();
-  if (m_list == nullptr || engine == nullptr) return;
-  int selectedRow = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
-  int selectedId = m_rows.IdAt(selectedRow);
-  ReadRows(engine);
-  ShowRows(engine, selectedRow, selectedId);
-}
-
-// Save, Copy and Delete change the selected binding and make at most the bindings that get
-// the engine's next ids: only their rows move, so an edit costs about the same with ten
-// bindings or ten thousand. The list then ends as a full refill would leave it.
 void MainDlg::EditBindings(void (TambrelEngine::*edit)()) {
-  TambrelEngine* engine = TambrelEngine::Instance();
-  if (engine == nullptr) return;
-  int selectedRow = m_list != nullptr ? ListView_GetNextItem(m_list, -1, LVNI_SELECTED) : -1;
-  int selectedId = m_rows.IdAt(selectedRow);
-  int edited = engine->SelectedAction();
-  int firstNew = engine->NextActionId();
-  (engine->*edit)();
-  if (m_list == nullptr) return;
-  SyncRow(engine, edited);
-  for (int made = firstNew; made < engine->NextActionId(); ++made) SyncRow(engine, made);
-  // A change the edit could not name (none is known): all rows anew.
-  if (m_rows.Count() != static_cast<int>(engine->Actions().size())) ReadRows(engine);
-  ShowRows(engine, selectedRow, selectedId);
-}
-
-// Texts and images of a row, asked for when the list draws it: always the plugins' own now.
-void MainDlg::FillRow(TambrelEngine* engine, LVITEMA& item) {
-  int id = m_rows.IdAt(item.iItem);
-  auto it = engine->Actions().find(id);
-  if (it == engine->Actions().end()) {
-    if (item.mask & LVIF_TEXT) item.pszText = const_cast<char*>("");
-    return;
-  }
-  bool shortcut = item.iSubItem == 0;
-  if (item.mask & LVIF_TEXT) {
-    const char* text = nullptr;
-    if (shortcut) {
-      if (ShortcutType* type = engine->ShortcutOf(it->second.shortcutPluginId)) text = type->GetShortcutText(id);
-    } else if (ActionType* type = engine->ActionOf(it->second.actionPluginId)) {
-      text = type->GetActionText(id);
-    }
-    item.pszText = const_cast<char*>(text != nullptr ? text : "");
-  }
-  if (item.mask & LVIF_IMAGE) item.iImage = shortcut ? it->second.shortcutPluginId : it->second.actionPluginId;
-  if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_OVERLAYMASK)) {
-    item.state &= ~LVIS_OVERLAYMASK;
-    if (shortcut && !m_signsWaiting && engine->ShadowOf(id) != 0) item.state |= INDEXTOOVERLAYMASK(kWarningOverlay);
-  }
-}
-
-// The list's search by text, for typing the start of a shortcut into it: case-insensitive,
-// over the texts the rows show.
-int MainDlg::FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap) {
-  int rows = m_rows.Count();
-  size_t length = strlen(text);
-  if (start < 0 || start >= rows) start = 0;
-  for (int n = 0; n < rows; ++n) {
-    int row = start + n;
-    if (row >= rows) {
-      if (!wrap) break;
-      row -= rows;
-    }
-    int id = m_rows.IdAt(row);
-    auto it = engine->Actions().find(id);
-    ShortcutType* type = it != engine->Actions().end() ? engine->ShortcutOf(it->second.shortcutPluginId) : nullptr;
-    const char* shown = type != nullptr ? type->GetShortcutText(id) : nullptr;
-    if (shown == nullptr) continue;
-    if (prefix ? _strnicmp(shown, text, length) == 0 : _stricmp(shown, text) == 0) return row;
-  }
-  return -1;
+  if (TambrelEngine* engine = TambrelEngine::Instance()) m_bindings.Edit(engine, edit);
 }
 
 void MainDlg::OnDestroy() {
@@ -394,6 +279,7 @@ void MainDlg::OnDestroy() {
   if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveFilter(this);
   if (TambrelEngine* engine = TambrelEngine::Instance()) engine->SetMainDialog(nullptr);
   m_list = m_tabs = m_shortcutCombo = m_actionCombo = nullptr;
+  m_bindings.Attach(nullptr, nullptr);
   PostQuitMessage(0);
 }
 
@@ -432,7 +318,7 @@ void MainDlg::OnSave() {
   EditBindings(&TambrelEngine::ApplyAction);
   int saved = engine->NextActionId() != firstNew ? firstNew : edited;
   if (saved == 0 || engine->Actions().count(saved) == 0) return;
-  std::string warning = engine->ShadowText(saved, false);
+  std::string warning = engine->WarningText(saved, false);
   for (auto it = engine->Actions().begin(); warning.empty() && it != engine->Actions().end(); ++it)
     if (engine->ShadowOf(it->first) == saved &&
         std::find(shadowedBefore.begin(), shadowedBefore.end(), it->first) == shadowedBefore.end())
@@ -450,6 +336,10 @@ bool MainDlg::OnCommand(int id, int code) {
   TambrelEngine* engine = TambrelEngine::Instance();
   if (code == CBN_SELCHANGE && (id == IDC_MAIN_SHORTCUTCOMBO || id == IDC_MAIN_ACTIONCOMBO)) {
     OnTypeChosen(id == IDC_MAIN_SHORTCUTCOMBO);
+    return true;
+  }
+  if (code == EN_CHANGE && id == IDC_MAIN_SEARCH) {
+    m_bindings.OnSearchChanged(engine);
     return true;
   }
   if (code != BN_CLICKED) return false;
@@ -484,44 +374,10 @@ bool MainDlg::OnCommand(int id, int code) {
 }
 
 bool MainDlg::OnNotify(NMHDR* header, LRESULT* result) {
-  TambrelEngine* engine = TambrelEngine::Instance();
-  if (header->idFrom == IDC_MAIN_BINDINGS && header->code == LVN_ITEMCHANGED) {
-    NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
-    int id = m_rows.IdAt(change->iItem);
-    if (!m_showingRows && id != 0 && (change->uNewState & LVIS_SELECTED) && engine != nullptr)
-      engine->SelectAction(id);
-    *result = 0;
-    return true;
-  }
+  if (m_bindings.OnNotify(TambrelEngine::Instance(), header, result)) return true;
   if (header->idFrom == IDC_MAIN_TABS && header->code == TCN_SELCHANGE) {
     OnTabSwitched();
     *result = 0;
-    return true;
-  }
-  if (header->idFrom == IDC_MAIN_BINDINGS && header->code == LVN_GETDISPINFOA) {
-    *result = 0;
-    if (engine != nullptr) FillRow(engine, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
-    return true;
-  }
-  // Typing into the list: an owner-data list asks its owner to find the row. Windows asks an
-  // ANSI window in ANSI; Wine asks in UTF-16 whatever the window.
-  if (header->idFrom == IDC_MAIN_BINDINGS && (header->code == LVN_ODFINDITEMA || header->code == LVN_ODFINDITEMW)) {
-    NMLVFINDITEMA* find = reinterpret_cast<NMLVFINDITEMA*>(header);
-    std::string text;
-    if (header->code == LVN_ODFINDITEMA) {
-      if (find->lvfi.psz != nullptr) text = find->lvfi.psz;
-    } else if (const wchar_t* wide = reinterpret_cast<NMLVFINDITEMW*>(header)->lvfi.psz) {
-      int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-      if (length > 0) {
-        text.resize(static_cast<size_t>(length));
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], length, nullptr, nullptr);
-        text.resize(strlen(text.c_str()));
-      }
-    }
-    UINT flags = find->lvfi.flags;
-    *result = engine != nullptr && (flags & (LVFI_STRING | LVFI_PARTIAL)) && !text.empty()
-                  ? FindRow(engine, text.c_str(), (flags & LVFI_PARTIAL) != 0, find->iStart, (flags & LVFI_WRAP) != 0)
-                  : -1;
     return true;
   }
   return false;
@@ -635,14 +491,17 @@ bool MainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       // The first time the window shows, the warning signs wait until it has been painted:
       // finding the bindings that never fire looks at every shortcut. A timer's message
       // comes only when no other message and no paint is due.
-      if (wParam && !m_signsShown && !m_signsWaiting && m_list != nullptr)
+      if (wParam && !m_signsShown && !m_signsWaiting && m_list != nullptr) {
         m_signsWaiting = SetTimer(Window(), kWarningSignsTimer, USER_TIMER_MINIMUM, nullptr) != 0;
+        m_bindings.HoldSigns(m_signsWaiting);
+      }
       break;
     case WM_TIMER:
       if (wParam != kWarningSignsTimer) break;
       KillTimer(Window(), kWarningSignsTimer);
       m_signsWaiting = false;
       m_signsShown = true;
+      m_bindings.HoldSigns(false);
       InvalidateRect(m_list, nullptr, FALSE);
       return true;
     case WM_DESTROY:

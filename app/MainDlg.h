@@ -4,7 +4,7 @@
 #define TAMBREL_MAINDLG_H
 
 #include "AboutDlg.h"
-#include "BindingRows.h"
+#include "BindingList.h"
 #include "Centre.h"
 #include "Dialog.h"
 #include "DialogLayout.h"
@@ -40,7 +40,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void RefillBindings();
   void FillTypeCombos();
   // The binding a row of the list shows; 0 for none.
-  int RowAction(int row) const { return m_rows.IdAt(row); }
+  int RowAction(int row) const { return m_bindings.IdAt(row); }
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -55,11 +55,6 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   void OnNewBinding();
   void OnSave();
   void EditBindings(void (TambrelEngine::*edit)());
-  void ReadRows(TambrelEngine* engine);
-  void SyncRow(TambrelEngine* engine, int actionId);
-  void ShowRows(TambrelEngine* engine, int rememberedRow, int rememberedId);
-  void FillRow(TambrelEngine* engine, LVITEMA& item);
-  int FindRow(TambrelEngine* engine, const char* text, bool prefix, int start, bool wrap);
   void PlaceCombosAndPages();
   void SizeCombos(UINT dpi);
   void MakeImages(UINT dpi);
@@ -78,8 +73,7 @@ class MainDlg : public Dialog, public MainDialog, public MessageFilter {
   HWND m_actionCombo = nullptr;
   UniqueImageList m_images;
   ProgramIcons m_icons;
-  BindingRows m_rows;
-  bool m_showingRows = false;  // the list's selection is being set to what the rows say
+  BindingList m_bindings;
   bool m_warningPosted = false;
   bool m_signsWaiting = false;  // the rows' warning signs wait for the window's first paint
   bool m_signsShown = false;

@@ -58,7 +58,7 @@ int main() {
   setvbuf(stdout, nullptr, _IONBF, 0);
   InitPluginLibrary(GetModuleHandleA(nullptr));
   gMessageBox = PrintBox;
-  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction};
+  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction, BuiltInShortcutWarning};
 
   BenchFolder folder("tambrel-reloadbench", {"conf.xml", "conf.xml.bak", "conf.xml.new"});
   std::string path = folder.File("conf.xml");

@@ -28,6 +28,7 @@ enum ProbeCommandId {
   kHideMain,         // the engine's ShowDialog(0, false), which writes conf.xml
   kShowMain,         // the engine's ShowDialog(0, true), and the window's paint
   kQuit,             // the engine's Quit, after the command has returned
+  kSearchKey,        // a key typed into the search box (argument: its character; 27 is Escape)
 };
 
 // A shortcut of ten characters from the sequence alphabet's letters and digits, for a seed.

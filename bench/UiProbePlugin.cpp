@@ -158,6 +158,22 @@ class UiProbePlugin : public NullPlugin {
         m_board->opTicks = Now() - began;
         break;
       }
+      case kSearchKey: {
+        // As the box gets it from the dialog manager: the character, or Escape's key-down,
+        // which the box claims.
+        HWND box = GetDlgItem(main, IDC_MAIN_SEARCH);
+        if (box == nullptr) return 0;
+        LONGLONG began = Now();
+        if (argument == VK_ESCAPE)
+          SendMessageA(box, WM_KEYDOWN, VK_ESCAPE, 1);
+        else
+          SendMessageA(box, WM_CHAR, static_cast<WPARAM>(argument), 1);
+        LONGLONG handled = Now();
+        PaintAsTheLoopDoes();
+        m_board->opTicks = handled - began;
+        m_board->paintTicks = Now() - handled;
+        break;
+      }
       case kQuit:
         // Not from inside the driver's call: the window it is made to goes with the others.
         PostMessageA(m_window, kProbeCommand + 1, 0, 0);

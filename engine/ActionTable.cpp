@@ -149,26 +149,52 @@ int TambrelEngine::ShadowOf(int actionId) {
   PluginRecord* record = m_registry.Find(it->second.shortcutPluginId);
   if (record == nullptr || record->shadowingAction == nullptr) return 0;
   int shadow = record->shadowingAction(actionId);
-  if (shadow == kShadowedByToggleKey || shadow == kShadowedByTrayKey) return shadow;
+  if (shadow == kShadowedByToggleKey || shadow == kShadowedByTrayKey || shadow == kShadowedByWindows) return shadow;
   return m_actions.count(shadow) != 0 ? shadow : 0;
+}
+
+// The shortcut text of a binding, with its id when asked: "NP (#3)".
+std::string TambrelEngine::NamedBinding(int actionId, bool withIds) {
+  auto it = m_actions.find(actionId);
+  ShortcutType* type = it != m_actions.end() ? ShortcutOf(it->second.shortcutPluginId) : nullptr;
+  const char* shown = type != nullptr ? type->GetShortcutText(actionId) : nullptr;
+  std::string text = shown != nullptr ? shown : "";
+  if (withIds) text += " (#" + std::to_string(actionId) + ")";
+  return text;
 }
 
 std::string TambrelEngine::ShadowText(int actionId, bool withIds) {
   int shadow = ShadowOf(actionId);
   auto it = m_actions.find(actionId);
-  ShortcutType* type = it != m_actions.end() ? ShortcutOf(it->second.shortcutPluginId) : nullptr;
-  if (shadow == 0 || type == nullptr) return std::string();
-  auto named = [&](ShortcutType* of, int id) {
-    const char* shown = of != nullptr ? of->GetShortcutText(id) : nullptr;
-    std::string text = shown != nullptr ? shown : "";
-    if (withIds) text += " (#" + std::to_string(id) + ")";
-    return text;
-  };
+  if (shadow == 0 || it == m_actions.end() || ShortcutOf(it->second.shortcutPluginId) == nullptr) return std::string();
   // The binding fires on the key-down, ending the toggle, and the tray's key, which acts on
   // the release while toggled, never does: it is the one that loses.
   if (shadow == kShadowedByTrayKey)
-    return named(type, actionId) + " fires first: the tray icon's hot key never fires while toggled";
-  std::string text = named(type, actionId) + " never fires: ";
+    return NamedBinding(actionId, withIds) + " fires first: the tray icon's hot key never fires while toggled";
+  // The library says how Windows keeps it; the report names the binding first.
+  if (shadow == kShadowedByWindows) {
+    std::string said = ShortcutWarning(actionId);
+    if (said.empty()) return NamedBinding(actionId, withIds) + " never fires: Windows keeps it";
+    return withIds ? NamedBinding(actionId, true) + ": " + said : said;
+  }
+  std::string text = NamedBinding(actionId, withIds) + " never fires: ";
   if (shadow == kShadowedByToggleKey) return text + "it is the Tambrel key";
-  return text + named(ShortcutOf(m_actions[shadow].shortcutPluginId), shadow) + " fires first";
+  return text + NamedBinding(shadow, withIds) + " fires first";
+}
+
+std::string TambrelEngine::ShortcutWarning(int actionId) {
+  auto it = m_actions.find(actionId);
+  if (it == m_actions.end()) return std::string();
+  PluginRecord* record = m_registry.Find(it->second.shortcutPluginId);
+  if (record == nullptr || record->shortcutWarning == nullptr) return std::string();
+  const char* said = record->shortcutWarning(actionId);
+  return said != nullptr ? said : "";
+}
+
+std::string TambrelEngine::WarningText(int actionId, bool withIds) {
+  std::string text = ShadowText(actionId, withIds);
+  if (!text.empty()) return text;
+  std::string said = ShortcutWarning(actionId);
+  if (said.empty() || !withIds) return said;
+  return NamedBinding(actionId, true) + ": " + said;
 }

@@ -112,17 +112,21 @@ void TambrelEngine::WriteDebugReport() {
     Put(f, actionPlugin->plugin->GetDebugInfo(false, true, id));
     fputs("\n", f);
   }
-  // The table ends with the bindings that can never fire, where there are any: another
-  // binding always fires first.
-  bool any = false;
-  for (const auto& entry : m_actions) {
-    std::string shadow = ShadowText(entry.first, true);
-    if (shadow.empty()) continue;
-    if (!any) fputs("Unreachable bindings:\n", f);
-    fprintf(f, "\t%s\n", shadow.c_str());
-    any = true;
+  // The table ends with the bindings that can never fire, where there are any (another
+  // binding always fires first, or Windows keeps the shortcut), then those that fire while
+  // Windows acts on their shortcut too, or loses it to them.
+  for (bool unreachable : {true, false}) {
+    bool any = false;
+    for (const auto& entry : m_actions) {
+      if ((ShadowOf(entry.first) != 0) != unreachable) continue;
+      std::string line = WarningText(entry.first, true);
+      if (line.empty()) continue;
+      if (!any) fputs(unreachable ? "Unreachable bindings:\n" : "Bindings on shortcuts of Windows:\n", f);
+      fprintf(f, "\t%s\n", line.c_str());
+      any = true;
+    }
+    if (any) fputs("\n", f);
   }
-  if (any) fputs("\n", f);
 
   for (PluginRecord& record : m_registry) record.plugin->GetDebugInfo(true, false, 0);
 }

@@ -17,7 +17,7 @@
 TambrelEngine* TambrelEngine::s_instance = nullptr;
 
 HookApi gHookApi = {AllocHookHeap, AllocHook, FreeHook, FreeHookHeap};
-LinkedPlugins gLinkedPlugins = {nullptr, nullptr, nullptr};
+LinkedPlugins gLinkedPlugins = {nullptr, nullptr, nullptr, nullptr};
 
 static const int kWhichMain = 0, kWhichAbout = 1, kWhichSettings = 2;
 
@@ -101,7 +101,8 @@ void TambrelEngine::DiscoverPlugins() {
   if (gLinkedPlugins.get != nullptr) {
     Plugin** plugins = nullptr;
     unsigned count = gLinkedPlugins.get(&plugins);
-    RegisterPlugins(plugins, count, gLinkedPlugins.file, gLinkedPlugins.shadowingAction);
+    RegisterPlugins(plugins, count, gLinkedPlugins.file, gLinkedPlugins.shadowingAction,
+                    gLinkedPlugins.shortcutWarning);
   }
   char directory[MAX_PATH];
   DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
@@ -141,19 +142,22 @@ void TambrelEngine::DiscoverPlugins() {
     unsigned count = getPluginsInfo(&plugins);
     RegisterPlugins(plugins, count, found.cFileName,
                     reinterpret_cast<GetShadowingActionProc>(
-                        reinterpret_cast<void*>(GetProcAddress(library, "GetShadowingAction"))));
+                        reinterpret_cast<void*>(GetProcAddress(library, "GetShadowingAction"))),
+                    reinterpret_cast<GetShortcutWarningProc>(
+                        reinterpret_cast<void*>(GetProcAddress(library, "GetShortcutWarning"))));
     m_libraries.push_back(library);
   } while (FindNextFileA(search.Get(), &found));
 }
 
 void TambrelEngine::RegisterPlugins(Plugin** plugins, unsigned count, const char* file,
-                                    GetShadowingActionProc shadowingAction) {
+                                    GetShadowingActionProc shadowingAction, GetShortcutWarningProc shortcutWarning) {
   for (unsigned i = 0; i < count; ++i) {
     PluginRecord record;
     memset(&record, 0, sizeof record);
     strncpy(record.file, file, sizeof record.file - 1);
     record.plugin = plugins[i];
     record.shadowingAction = shadowingAction;
+    record.shortcutWarning = shortcutWarning;
     record.interfaceVersion = record.plugin->CheckVersion(PLUGIN_INTERFACE_VERSION);
     record.name = record.plugin->GetName();
     if (record.interfaceVersion < 0) {

@@ -34,6 +34,7 @@ struct LinkedPlugins {
   unsigned (*get)(Plugin*** plugins);
   const char* file;
   GetShadowingActionProc shadowingAction;
+  GetShortcutWarningProc shortcutWarning;
 };
 extern LinkedPlugins gLinkedPlugins;
 
@@ -129,13 +130,21 @@ class TambrelEngine final : public Engine {
 
   // The binding that always fires before actionId can, so that it never fires, as its
   // shortcut plugin's library tells; kShadowedByToggleKey when the Tambrel key takes its
-  // shortcut, kShadowedByTrayKey when it takes a tray hot key's while toggled; 0 when it can
-  // fire or nobody can tell.
+  // shortcut, kShadowedByTrayKey when it takes a tray hot key's while toggled,
+  // kShadowedByWindows when Windows keeps it; 0 when it can fire or nobody can tell.
   int ShadowOf(int actionId);
   // "NP never fires: N fires first", with the bindings' ids after their shortcuts when asked;
   // for a binding on a tray hot key, the tray's key is named as the one that never fires;
-  // empty when nothing is in the way.
+  // for one Windows keeps, the library's sentence; empty when nothing is in the way.
   std::string ShadowText(int actionId, bool withIds);
+  // What the shortcut plugin's library says of the binding's shortcut ("Win+L also locks the
+  // computer"); empty when nothing.
+  std::string ShortcutWarning(int actionId);
+  // The line a binding gets in the main window, the save box and the debug report: why it
+  // never fires, else what Windows does with its shortcut; ids as ShadowText gives them.
+  std::string WarningText(int actionId, bool withIds);
+  // Whether the list marks the binding's row.
+  bool HasWarning(int actionId) { return ShadowOf(actionId) != 0 || !ShortcutWarning(actionId).empty(); }
 
   // Key names.
   std::vector<KeyInfo>& Keys() { return m_keys; }
@@ -176,7 +185,9 @@ class TambrelEngine final : public Engine {
   bool Fail(const char* text);
   void RedrawMainDialog();
   void ShutDown();
-  void RegisterPlugins(Plugin** plugins, unsigned count, const char* file, GetShadowingActionProc shadowingAction);
+  void RegisterPlugins(Plugin** plugins, unsigned count, const char* file, GetShadowingActionProc shadowingAction,
+                       GetShortcutWarningProc shortcutWarning);
+  std::string NamedBinding(int actionId, bool withIds);
   static LRESULT __stdcall HookProc(void* context, HHOOK hook, int code, WPARAM message,
                                     LPARAM event);
   LRESULT OnHookEvent(HHOOK hook, int code, WPARAM message, LPARAM event);

@@ -13,6 +13,7 @@ struct PluginRecord : PluginInfo {
   bool loaded;  // has been through the configuration (listed there, or the new-plugin pass)
   char file[MAX_PATH];  // library file name without folder; empty for a missing plugin
   GetShadowingActionProc shadowingAction;  // the library's, when it exports one
+  GetShortcutWarningProc shortcutWarning;  // likewise
 };
 
 // Copy a GUID text into the template "{00000000-0000-0000-0000-000000000000}": only the

@@ -14,3 +14,7 @@ extern "C" __declspec(dllexport) unsigned __stdcall GetPluginsInfo(Plugin*** plu
 extern "C" __declspec(dllexport) int __stdcall GetShadowingAction(int actionId) {
   return BuiltInShadowingAction(actionId);
 }
+
+extern "C" __declspec(dllexport) const char* __stdcall GetShortcutWarning(int actionId) {
+  return BuiltInShortcutWarning(actionId);
+}

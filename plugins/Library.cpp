@@ -48,3 +48,9 @@ int __stdcall BuiltInShadowingAction(int actionId) {
     if (int shadow = plugin->ShadowOf(actionId)) return shadow;
   return 0;
 }
+
+const char* __stdcall BuiltInShortcutWarning(int actionId) {
+  for (BuiltInPlugin* plugin : BuiltInPlugin::Existing())
+    if (const char* warning = plugin->ShortcutWarning(actionId)) return warning;
+  return nullptr;
+}

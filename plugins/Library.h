@@ -12,6 +12,8 @@ void CreateBuiltInPlugins(Plugin* (&plugins)[kBuiltInPluginCount]);
 unsigned GetBuiltInPlugins(Plugin*** plugins);
 // The library's GetShadowingAction: asks every built-in plugin object there is.
 int __stdcall BuiltInShadowingAction(int actionId);
+// The library's GetShortcutWarning: the warning of the plugin that holds the shortcut.
+const char* __stdcall BuiltInShortcutWarning(int actionId);
 // Where the library's resources come from: its own module.
 void InitPluginLibrary(HINSTANCE module);
 

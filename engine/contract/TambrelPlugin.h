@@ -12,8 +12,13 @@
 // shortcut's key is the Tambrel key, which the toggle key takes in any modifier state;
 // kShadowedByTrayKey (-2), the shortcut is one of the tray's hot keys and fires while
 // toggled, on the key-down, so that the tray's key, which acts on the release, never does
-// then (the binding fires; the tray's key is the one that loses). The engine asks it outside
-// the hook, for warnings and the debug report.
+// then (the binding fires; the tray's key is the one that loses); kShadowedByWindows (-3),
+// Windows takes the shortcut before any hook sees it (Ctrl+Alt+Del). And it may export
+//     const char* __stdcall GetShortcutWarning(int actionId);
+// which answers, for such a binding, what the user should know of its shortcut, in a
+// sentence without the final stop ("Windows keeps Ctrl+Alt+Del; this binding never fires",
+// "Win+L also locks the computer"), or null; the text stays the library's until its next
+// call. The engine asks both outside the hook, for warnings and the debug report.
 //
 // Life of a plugin object, as the engine drives it:
 //  1. registration: CheckVersion(PLUGIN_INTERFACE_VERSION), GetName, then (if accepted,
@@ -198,6 +203,7 @@ inline bool IsInertKeyEvent(const KBDLLHOOKSTRUCT* key) {
 
 typedef unsigned(__stdcall* GetPluginsInfoProc)(Plugin*** plugins);
 typedef int(__stdcall* GetShadowingActionProc)(int actionId);
-enum { kShadowedByToggleKey = -1, kShadowedByTrayKey = -2 };
+typedef const char*(__stdcall* GetShortcutWarningProc)(int actionId);
+enum { kShadowedByToggleKey = -1, kShadowedByTrayKey = -2, kShadowedByWindows = -3 };
 
 #endif

@@ -13,6 +13,7 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
+#include "WindowsShortcuts.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
 
@@ -379,6 +380,8 @@ size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
     unsigned vk = static_cast<unsigned>(combo.vk);
     if (vk == 0 || m_table.Winner(vk, combo.modifiers, program) != entry.first) continue;
     if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) continue;
+    WindowsShortcutKind kind;
+    if (FindWindowsShortcut(combo.vk, combo.modifiers, &kind) != nullptr && kind == kWindowsKeeps) continue;
     firing.emplace_back(&combo, entry.first);
   }
   std::sort(firing.begin(), firing.end(),
@@ -395,6 +398,10 @@ int ComboPlugin::ShadowOf(int actionId) {
   auto it = m_combos.find(actionId);
   if (it == m_combos.end() || it->second.vk == 0) return 0;
   unsigned vk = static_cast<unsigned>(it->second.vk);
+  // Before the Tambrel key: its plugin never sees the key either.
+  WindowsShortcutKind kind;
+  if (FindWindowsShortcut(it->second.vk, it->second.modifiers, &kind) != nullptr && kind == kWindowsKeeps)
+    return kShadowedByWindows;
   if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) return kShadowedByToggleKey;
   // While toggled, a tray key pressed alone is the tray's.
   int key = it->second.vk;
@@ -405,6 +412,13 @@ int ComboPlugin::ShadowOf(int actionId) {
       }))
     return kShadowedByTrayKey;
   return m_table.ShadowOf(actionId);
+}
+
+const char* ComboPlugin::ShortcutWarning(int actionId) {
+  auto it = m_combos.find(actionId);
+  if (it == m_combos.end() || it->second.vk == 0) return nullptr;
+  m_warning = WindowsShortcutWarning(it->second.vk, it->second.modifiers);
+  return m_warning.empty() ? nullptr : m_warning.c_str();
 }
 
 void ComboPlugin::AppendDebugInfo(std::string& text, bool forAction, int actionId) {

@@ -51,8 +51,12 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   size_t SheetRows(SheetRow* rows, size_t max) override;
 
   // Another binding of the same combination that always fires instead; -1 when the toggle
-  // key takes the key; -2 when a tray key takes it while toggled; 0 when it can fire.
+  // key takes the key; -2 when a tray key takes it while toggled; -3 when Windows keeps the
+  // combination; 0 when it can fire.
   int ShadowOf(int actionId) override;
+  // What Windows does with the binding's combination: it keeps it, acts on it too, or loses
+  // it to the binding; null when Windows binds nothing there.
+  const char* ShortcutWarning(int actionId) override;
 
   bool WhileToggled() const { return m_whileToggled; }
   void SetWhileToggled(bool on) { m_whileToggled = on; }
@@ -108,6 +112,7 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   int m_current = 0;
   bool m_pageOpen = false;
   std::string m_text;  // GetShortcutText's answer
+  std::string m_warning;  // ShortcutWarning's answer
   ComboSettingsPage* m_settingsPage = nullptr;
 };
 

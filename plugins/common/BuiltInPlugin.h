@@ -20,6 +20,9 @@ class BuiltInPlugin : public Plugin {
   // The binding that always fires before actionId can, when this plugin holds actionId's
   // shortcut; 0 otherwise. Asked through the library's GetShadowingAction.
   virtual int ShadowOf(int) { return 0; }
+  // What the user should know of actionId's shortcut, when this plugin holds it: Windows
+  // keeps it, or acts on it too; null otherwise. Asked through GetShortcutWarning.
+  virtual const char* ShortcutWarning(int) { return nullptr; }
   // Every built-in plugin object that exists, for the library's exports.
   static const std::vector<BuiltInPlugin*>& Existing();
 

@@ -32,6 +32,7 @@ const COLORREF kPanel = RGB(24, 24, 24);
 const COLORREF kTyped = RGB(0, 255, 0);
 const COLORREF kShortcut = RGB(255, 255, 255);
 const COLORREF kAction = RGB(200, 200, 200);
+const COLORREF kHighlight = RGB(72, 72, 72);
 
 HFONT MakeFont(int height, int weight) {
   return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -152,7 +153,41 @@ void NotifyPlugin::SetShowBindings(bool show) {
 // up the key (and the action that the key runs): the notice follows a moment later.
 void NotifyPlugin::OnToggle(bool toggled) {
   m_toggled = toggled;
+  m_highlight = -1;
+  m_highlightId = 0;
   PostRefresh();
+}
+
+// Runs inside the keyboard hook, and allocates nothing: the keys act on the rows the notice
+// shows, which were made after an earlier key, outside the hook. Enter does what typing the
+// highlighted row's shortcut does: the toggle ends, and its binding runs through the engine,
+// which queues it until the hook has returned. The keys themselves go nowhere: while toggled
+// the engine swallows every key, and the Enter that ended the toggle is swallowed here (its
+// key-up goes where its key-down went).
+bool NotifyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
+  if (!m_enabled || !m_toggled || !m_showBindings || message != WM_KEYDOWN || IsInertKeyEvent(key)) return false;
+  int rows = static_cast<int>(m_rows.size());
+  switch (key->vkCode) {
+    case VK_DOWN:
+    case VK_UP:
+      if (rows == 0) return false;
+      // The first press, either way, highlights the first row.
+      if (m_highlight < 0)
+        m_highlight = 0;
+      else
+        m_highlight = std::max(0, std::min(rows - 1, m_highlight + (key->vkCode == VK_DOWN ? 1 : -1)));
+      m_highlightId = m_rows[static_cast<size_t>(m_highlight)].actionId;
+      PostRefresh();
+      return false;
+    case VK_RETURN: {
+      if (m_highlight < 0 || m_highlight >= rows || m_engine == nullptr) return false;
+      int actionId = m_rows[static_cast<size_t>(m_highlight)].actionId;
+      m_engine->SetToggled(false);
+      m_engine->ExecuteAction(actionId);
+      return true;
+    }
+  }
+  return false;
 }
 
 void NotifyPlugin::SheetChanged() {
@@ -172,7 +207,9 @@ void NotifyPlugin::Refresh() {
   MakeRows();
   // The window's text is what it shows, for screen readers: the line, then the rows.
   std::string text = kNotice;
-  for (const Row& row : m_rows) text += "\r\n" + row.shortcut + " " + row.action;
+  for (size_t i = 0; i < m_rows.size(); ++i)
+    text += "\r\n" + std::string(static_cast<int>(i) == m_highlight ? "> " : "") + m_rows[i].shortcut + " " +
+            m_rows[i].action;
   if (m_moreRows > 0) text += "\r\nand " + std::to_string(m_moreRows) + " more";
   // Unchanged, the window is left alone: every call on it is a trip to the window server.
   if (text != m_text) {
@@ -200,7 +237,11 @@ std::string NotifyPlugin::ActionText(int actionId) {
 void NotifyPlugin::MakeRows() {
   m_rows.clear();
   m_moreRows = 0;
-  if (!m_enabled || !m_toggled || !m_showBindings) return;
+  m_highlight = -1;
+  if (!m_enabled || !m_toggled || !m_showBindings) {
+    m_highlightId = 0;
+    return;
+  }
   struct Found {
     SheetRow row;
     size_t length;
@@ -223,8 +264,14 @@ void NotifyPlugin::MakeRows() {
     return a.length != b.length ? a.length < b.length : a.row.actionId < b.row.actionId;
   });
   if (found.size() > kMaxRows) found.resize(kMaxRows);
-  for (const Found& f : found) m_rows.push_back(Row{f.row.shortcut, ActionText(f.row.actionId), f.row.typed});
+  for (const Found& f : found)
+    m_rows.push_back(Row{f.row.actionId, f.row.shortcut, ActionText(f.row.actionId), f.row.typed});
   m_moreRows = total - m_rows.size();
+  // Typing narrows the rows: the highlighted binding keeps the highlight while it is listed.
+  m_highlight = -1;
+  for (size_t i = 0; i < m_rows.size() && m_highlightId != 0; ++i)
+    if (m_rows[i].actionId == m_highlightId) m_highlight = static_cast<int>(i);
+  if (m_highlight < 0) m_highlightId = 0;
 }
 
 // Bottom right of the work area of the monitor that holds the notice, the rows above the
@@ -273,6 +320,12 @@ void NotifyPlugin::Paint(HDC dc) {
     int y = padding;
     for (const Row& row : m_rows) {
       int x = padding;
+      if (&row - m_rows.data() == m_highlight) {
+        RECT bar = {0, y, client.right, y + Px(kRowHeight)};
+        HBRUSH highlight = CreateSolidBrush(kHighlight);
+        FillRect(dc, &bar, highlight);
+        DeleteObject(highlight);
+      }
       std::string typed = row.shortcut.substr(0, row.typed), rest = row.shortcut.substr(row.typed);
       PaintText(dc, m_typedFont.Get(), kTyped, x, y, typed);
       PaintText(dc, m_rowFont.Get(), kShortcut, x + TextWidth(dc, m_typedFont.Get(), typed), y, rest);

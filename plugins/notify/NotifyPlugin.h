@@ -1,5 +1,6 @@
 // "Window Tambrel Notify Plugin": a notice on the screen while Tambrel is toggled, and above
-// its line, unless the user turned it off, the bindings that can still be typed.
+// its line, unless the user turned it off, the bindings that can still be typed. Up and Down
+// highlight one of them and Enter runs it, as typing its shortcut would.
 #ifndef TAMBRELPLUG_NOTIFYPLUGIN_H
 #define TAMBRELPLUG_NOTIFYPLUGIN_H
 
@@ -29,6 +30,8 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
   void CreateSettingsPage(HWND parent, RECT rect) override;
   void DestroySettingsPage() override;
   LRESULT PreTranslateMessage(MSG* msg) override;
+  bool WantsKeyEvents() override { return m_enabled && m_showBindings; }
+  bool OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) override;
 
   void OnToggle(bool toggled) override;
   // SheetListener: the list is made after the hook returned.
@@ -46,12 +49,14 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
   // For the tests.
   HWND NoticeWindow() const { return m_window; }
   UINT Dpi() const { return m_dpi; }
+  int Highlighted() const { return m_highlight; }  // the row, -1 for none
 
   // At most this many bindings are listed; a last row says how many more there are.
   static const size_t kMaxRows = 12;
 
  private:
   struct Row {
+    int actionId;
     std::string shortcut, action;
     size_t typed;  // characters of the shortcut typed already
   };
@@ -71,7 +76,9 @@ class NotifyPlugin : public BuiltInPlugin, public NotifyHandler, public SheetLis
   HWND m_window = nullptr;
   UINT m_dpi = 96;
   UniqueFont m_noticeFont, m_rowFont, m_typedFont;
-  std::vector<Row> m_rows;
+  std::vector<Row> m_rows;  // what the notice shows: Up, Down and Enter act on these
+  int m_highlight = -1;     // the row highlighted, -1 for none
+  int m_highlightId = 0;    // its binding, which keeps the highlight while the rows change
   std::string m_text;  // the window's text, as last set
   size_t m_moreRows = 0;
   NotifyPage* m_page = nullptr;  // while this plugin's page is open

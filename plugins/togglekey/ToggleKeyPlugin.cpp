@@ -2,11 +2,13 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
 #include "SettingsPage.h"
+#include "combo/WindowsShortcuts.h"
 
 // The settings page: shows the Tambrel key and picks a new one by the next key released.
 // One window at a time in the process; the plugin that opened it owns it.
@@ -199,7 +201,8 @@ void ToggleKeyPlugin::RefreshPage() {
   }
   // A capture under way keeps saying so, whatever else changes meanwhile.
   SetDlgItemTextA(page, IDC_TOGGLEKEY_NAME, m_page->Capturing() ? "Scanning..." : name);
-  SetDlgItemTextA(page, IDC_TOGGLEKEY_TEXT, text);
+  std::string warning = m_page->Capturing() ? std::string() : WindowsWarning();
+  SetDlgItemTextA(page, IDC_TOGGLEKEY_TEXT, warning.empty() ? text : (std::string(text) + "\r\n" + warning).c_str());
   if (GetDlgItemInt(page, IDC_TOGGLEKEY_TIMEOUT, nullptr, FALSE) != static_cast<UINT>(m_timeout) ||
       GetWindowTextLengthA(GetDlgItem(page, IDC_TOGGLEKEY_TIMEOUT)) == 0)
     SetDlgItemInt(page, IDC_TOGGLEKEY_TIMEOUT, static_cast<UINT>(m_timeout), FALSE);
@@ -232,10 +235,22 @@ bool ToggleKeyPlugin::OnKeyEvent(KBDLLHOOKSTRUCT* key, UINT message) {
   return true;
 }
 
+std::string ToggleKeyPlugin::WindowsWarning() {
+  int vk = m_useScanCode ? static_cast<int>(MapVirtualKeyA(static_cast<UINT>(m_keyCode), MAPVK_VSC_TO_VK)) : m_keyCode;
+  if (vk <= 0) return std::string();
+  KeyInfo info = {};
+  std::string name = "#" + std::to_string(vk);
+  if (m_engine != nullptr && m_engine->GetKeyByCode(&info, vk) != nullptr && info.name[0] != '\0')
+    name.assign(info.name, strnlen(info.name, sizeof info.name));
+  return WindowsShortcutsOfKey(vk, name.c_str());
+}
+
 void ToggleKeyPlugin::AppendDebugInfo(std::string& text, bool forAction, int) {
   if (forAction) return;
   char line[64];
   snprintf(line, sizeof line, "\t\tKey %d (%scode)\n", m_keyCode, m_useScanCode ? "scan" : "virtual key ");
   text += line;
   if (m_escapeCancels) text += "\t\tEscape cancels the toggle\n";
+  std::string warning = WindowsWarning();
+  if (!warning.empty()) text += "\t\t" + warning + "\n";
 }

@@ -33,6 +33,10 @@ class ToggleKeyPlugin : public BuiltInPlugin, public NotifyHandler {
   bool TakesKey(unsigned vk, unsigned scanCode) const {
     return (m_useScanCode ? scanCode : vk) == static_cast<unsigned>(m_keyCode);
   }
+  // What Windows loses, or does as well, when the Tambrel key is pressed with the modifiers
+  // of one of its own shortcuts: "Win+E no longer opens File Explorer while E is the Tambrel
+  // key"; empty when nothing.
+  std::string WindowsWarning();
 
  protected:
   void AppendDebugInfo(std::string& text, bool forAction, int actionId) override;

@@ -165,6 +165,12 @@ class RealProgram : public ::testing::Test {
     GetExitCodeProcess(process.hProcess, &code);
     return code;
   }
+  // The program's main window once it shows (autoshow); null when it does not.
+  static HWND ShownMainWindow() {
+    HWND main = nullptr;
+    PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); }, kTimeoutMs);
+    return main != nullptr && IsWindowVisible(main) ? main : nullptr;
+  }
   static bool Visible(const char* windowClass, const char* caption) {
     HWND found = FindWindowA(windowClass, caption);
     return found != nullptr && IsWindowVisible(found);
@@ -421,6 +427,40 @@ TEST_F(RealProgram, NoticeListsTheBindingsThatCanStillBeTyped) {
   EXPECT_EQ(0u, WaitForExit(15000));
 }
 
+// Down, Down, Enter runs the second row the notice lists, as typing its shortcut would; typing
+// goes on narrowing the rows and the highlight stays on its binding. No key of these reaches
+// the focused window: only what the binding types.
+TEST_F(RealProgram, DownDownEnterRunsTheSecondRowOfTheNotice) {
+  std::string why;
+  if (!Start(Binding("NP", kMacroGuid, "np") + Binding("Q", kMacroGuid, "q") + Binding("NX", kMacroGuid, "nx"), 60000,
+             &why))
+    GTEST_SKIP() << why;
+  auto chars = [] {
+    std::string typed;
+    for (const std::string& key : gKeys)
+      if (key.compare(0, 5, "char ") == 0) typed += key.substr(5);
+    return typed;
+  };
+  Type("Pause Down Down");
+  const std::string second = "Tambrel is toggled\r\nNP np\r\n> NX nx\r\nQ q";
+  EXPECT_TRUE(PumpUntil([&] { return NoticeText() == second; }, kTimeoutMs)) << NoticeText();
+  Type("Return");
+  EXPECT_TRUE(PumpUntil([&] { return chars() == "nx"; }, kTimeoutMs)) << chars();
+  EXPECT_TRUE(PumpUntil([] { return !Visible("TambrelNotify", nullptr); }, kTimeoutMs));
+  PumpFor(300);
+  for (const std::string& key : gKeys)
+    EXPECT_TRUE(key.find(" 0D") == std::string::npos && key.find(" 28") == std::string::npos) << key;
+
+  gKeys.clear();
+  Type("Pause Down n");
+  EXPECT_TRUE(PumpUntil([&] { return NoticeText() == "Tambrel is toggled\r\n> NP np\r\nNX nx"; }, kTimeoutMs))
+      << NoticeText();
+  Type("Down Return");
+  EXPECT_TRUE(PumpUntil([&] { return chars() == "nx"; }, kTimeoutMs)) << chars();
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+}
+
 // What a program of the test's own was typed, read from its edit (WM_GETTEXT crosses processes).
 std::string ProbeText(const char* title) {
   char text[64] = "";
@@ -553,9 +593,8 @@ TEST_F(RealProgram, ABindingMadeInTheMainWindowFiresWithRealKeys) {
                  Binding("MM", kMacroGuid, "hello"),
              60000, &why, "<option name=\"autoshow\">yes</option>"))
     GTEST_SKIP() << why;
-  HWND main = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); },
-                        kTimeoutMs));
+  HWND main = ShownMainWindow();
+  ASSERT_NE(nullptr, main);
   std::string output;
   // Clicks into a control of the main window and types into it, as a user does.
   auto typeInto = [&](HWND control, const char* text) {
@@ -597,6 +636,38 @@ TEST_F(RealProgram, ABindingMadeInTheMainWindowFiresWithRealKeys) {
   std::string written = ReadWholeFile(dir.File("conf.xml"));
   EXPECT_NE(std::string::npos, written.find("QX</shortcut>")) << written;
   EXPECT_NE(std::string::npos, written.find("<command>cmd.exe</command>")) << written;
+}
+
+// Ctrl+F in the main window, then typing: the list shows only the rows that hold the text;
+// Escape in the box shows all of them again and leaves the window up.
+TEST_F(RealProgram, TypingIntoTheSearchBoxFiltersTheRows) {
+  std::string why;
+  if (!Start(Binding("NP", kExecuteGuid, "<command>notepad.exe</command>") + Binding("MM", kMacroGuid, "hello") +
+                 Binding("QX", kExecuteGuid, "<command>cmd.exe</command>"),
+             60000, &why, "<option name=\"autoshow\">yes</option>"))
+    GTEST_SKIP() << why;
+  HWND main = ShownMainWindow();
+  ASSERT_NE(nullptr, main);
+  HWND list = GetDlgItem(main, 1003);
+  RECT rows;
+  GetWindowRect(list, &rows);
+  std::string output, script = "w=$(xdotool search --name '^Tambrel$' | head -n 1)\n"
+                               "xdotool windowfocus --sync \"$w\" mousemove " +
+                               std::to_string(rows.left + 40) + " " + std::to_string(rows.bottom - 8) +
+                               " click 1 sleep 0.3 key ctrl+f sleep 0.2 type --delay 60 'NOTE'";
+  ASSERT_EQ(0, shell.Run(script, &output)) << output;
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, kTimeoutMs))
+      << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " rows";
+  ASSERT_EQ(0, shell.Run("xdotool key --delay 60 BackSpace BackSpace BackSpace BackSpace m", &output)) << output;
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, kTimeoutMs))
+      << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " rows";  // MM and its macro, and cMd.exe
+  ASSERT_EQ(0, shell.Run("xdotool key Escape", &output)) << output;
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kTimeoutMs));
+  PumpFor(300);
+  EXPECT_TRUE(IsWindowVisible(main));
+  ASSERT_TRUE(Focus(&why)) << why;
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
 }
 
 // Key combinations fire without the toggle; the key stays away from the focused window and the

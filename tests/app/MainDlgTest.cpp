@@ -14,6 +14,7 @@
 #include "PluginResources.h"
 #include "Taskbar.h"
 #include "UiFixture.h"
+#include "combo/ComboPage.h"
 #include "combo/ComboPlugin.h"
 #include "resource.h"
 
@@ -261,12 +262,141 @@ TEST_F(MainDlgTest, ACombinationOnATrayKeyNamesTheTrayKeyAsTheOneThatNeverFires)
   EXPECT_EQ(Text(Item(IDC_MAIN_WARNING)), RowText(0, 0) + " fires first: the tray icon's hot key never fires while toggled");
 }
 
+// Shortcuts Windows keeps or uses: Ctrl+Alt+Del never fires, Win+L locks the computer as
+// well, Win+E is taken from Windows. Each row carries the sign, the line below the list and
+// a save say it, and the debug report lists the first with the unreachable bindings and the
+// others apart.
+TEST_F(MainDlgTest, CombinationsWindowsKeepsOrUsesAreWarnedOfWhereverUnreachableOnesAre) {
+  auto combo = [](int vk, int modifiers, const char* command) {
+    return std::string("<action><shortcut plugin=\"" COMBO_PLUGIN_GUID "\"><key>") + std::to_string(vk) +
+           "</key><modifiers>" + std::to_string(modifiers) + "</modifiers></shortcut><actiontype plugin=\"" EXECUTE_PLUGIN_GUID
+           "\"><command>" + command + "</command></actiontype></action>";
+  };
+  Start(combo(VK_DELETE, 3, "a.exe") + combo('L', 8, "b.exe") + combo('E', 8, "c.exe") + combo('T', 3, "d.exe"));
+  HWND list = Item(IDC_MAIN_BINDINGS);
+  const std::string kept = "Windows keeps Ctrl+Alt+Del; this binding never fires";
+  const std::string locks = "Win+L also locks the computer";
+  const std::string explorer = "Win+E no longer opens File Explorer while this binding exists";
+  std::vector<std::string> lines;
+  for (int row = 0; row < 4; ++row) {
+    SelectRow(row);
+    lines.push_back(Text(Item(IDC_MAIN_WARNING)));
+    EXPECT_EQ(ListView_GetItemState(list, row, LVIS_OVERLAYMASK), lines.back().empty() ? 0u : INDEXTOOVERLAYMASK(1u))
+        << RowText(row, 0);
+  }
+  // Ctrl+Alt+DEL, Ctrl+Alt+T, Win+E, Win+L
+  EXPECT_EQ((std::vector<std::string>{kept, "", explorer, locks}), lines);
+
+  engine->WriteDebugReport();
+  std::string report = ReadWholeFile(dir.File("debug.txt"));
+  size_t unreachable = report.find("Unreachable bindings:\r\n\tCtrl+Alt+DEL (#1): " + kept + "\r\n\r\n");
+  size_t windows = report.find("Bindings on shortcuts of Windows:\r\n\tWin+L (#2): " + locks + "\r\n\tWin+E (#3): " +
+                               explorer + "\r\n\r\n");
+  EXPECT_NE(std::string::npos, unreachable) << report;
+  EXPECT_NE(std::string::npos, windows) << report;
+  EXPECT_LT(unreachable, windows);
+
+  // Saved as Ctrl+Alt+Del: the save happens, and the box says why it never fires; as Win+D,
+  // what Windows loses.
+  SelectRow(1);  // Ctrl+Alt+T
+  TheComboPage().Take(VK_DELETE, 3);
+  Pump();
+  Click(IDC_MAIN_SAVE);
+  SelectRow(0);
+  TheComboPage().Take('D', 8);
+  Pump();
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"The binding is saved, but " + kept + ".",
+                                                      "The binding is saved, but Win+D no longer shows the desktop while "
+                                                      "this binding exists."}));
+}
+
 TEST_F(MainDlgTest, TypingIntoTheListChoosesTheRowThatStartsSo) {
   Start(kThreeBindings);
   SendMessageA(Item(IDC_MAIN_BINDINGS), WM_CHAR, 'n', 1);
   EXPECT_EQ(SelectedRow(), 1);
   EXPECT_EQ(engine->SelectedAction(), dialog->RowAction(1));
   EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "NP");
+}
+
+// The search box: any case, shortcut, action or program; the chosen binding keeps its row
+// while it matches and stays chosen, rowless, while it does not; nothing typed into its pages
+// is lost; Escape, claimed by the box, empties it and leaves the window up.
+TEST_F(MainDlgTest, TheSearchShowsTheMatchingRowsAndNeverLosesTheChosenBinding) {
+  Start(kThreeBindings + "<action><shortcut plugin=\"" SEQUENCE_PLUGIN_GUID "\" programs=\"excel.exe\">QQ</shortcut>"
+                         "<actiontype plugin=\"" EXECUTE_PLUGIN_GUID "\"><command>sheet.exe</command></actiontype></action>");
+  ShowWindow(dialog->Window(), SW_SHOWNORMAL);
+  HWND box = Item(IDC_MAIN_SEARCH), list = Item(IDC_MAIN_BINDINGS);
+  auto type = [&](const char* text) {
+    for (; *text != '\0'; ++text) SendMessageA(box, WM_CHAR, static_cast<unsigned char>(*text), 1);
+    Pump();
+  };
+  auto shown = [&] {
+    std::vector<std::string> rows;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) rows.push_back(RowText(row, 0));
+    return rows;
+  };
+  SelectRow(1);  // NP
+  int np = engine->SelectedAction();
+  SetWindowTextA(PageItem(IDC_SEQUENCE_TEXT), "NQ");  // typed, not saved
+
+  type("NOTE");
+  EXPECT_EQ(shown(), std::vector<std::string>{"NP"});
+  EXPECT_EQ(SelectedRow(), 0);
+  SetWindowTextA(box, "");
+  type("Excel");  // the program filter
+  EXPECT_EQ(shown(), std::vector<std::string>{"QQ [excel.exe]"});
+  EXPECT_EQ(SelectedRow(), -1);
+  EXPECT_EQ(engine->SelectedAction(), np);
+  EXPECT_EQ(Text(PageItem(IDC_SEQUENCE_TEXT)), "NQ");
+
+  // Saved while the search hides it: still chosen, still rowless.
+  Click(IDC_MAIN_SAVE);
+  EXPECT_EQ(engine->SelectedAction(), np);
+  EXPECT_EQ(SelectedRow(), -1);
+  EXPECT_EQ(shown(), std::vector<std::string>{"QQ [excel.exe]"});
+
+  SetFocus(box);
+  PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageA(box, WM_CHAR, VK_ESCAPE, 1);
+  Pump();
+  EXPECT_EQ(Text(box), "");
+  EXPECT_TRUE(IsWindowVisible(dialog->Window()));
+  EXPECT_EQ(shown(), (std::vector<std::string>{"AB", "NQ", "QQ [excel.exe]", "ZZ"}));
+  EXPECT_EQ(SelectedRow(), 1);
+  EXPECT_EQ(dialog->RowAction(1), np);
+
+  // Deleting the one row a search shows leaves a new binding.
+  type("zz");
+  SelectRow(0);
+  Click(IDC_MAIN_DELETE);
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
+  EXPECT_EQ(engine->SelectedAction(), 0);
+}
+
+// Ctrl+F from anywhere in the window, a plugin's page too, goes to the search box.
+TEST_F(MainDlgTest, CtrlFPutsTheFocusInTheSearchBox) {
+  Start(kThreeBindings);
+  ShowWindow(dialog->Window(), SW_SHOWNORMAL);
+  SetForegroundWindow(dialog->Window());
+  SelectRow(0);
+  HWND page = PageItem(IDC_SEQUENCE_TEXT);
+  SetFocus(page);
+  SetWindowTextA(Item(IDC_MAIN_SEARCH), "ab");
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageA(page, WM_KEYDOWN, 'F', 1);
+  Pump();
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(GetFocus(), Item(IDC_MAIN_SEARCH));
+  DWORD from = 0, to = 0;
+  SendMessageA(Item(IDC_MAIN_SEARCH), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(0u, from);
+  EXPECT_EQ(2u, to);
+  EXPECT_EQ(Text(page), "AB");  // no character reached the page
 }
 
 TEST_F(MainDlgTest, ToggledBoxFollowsTheEngine) {
@@ -475,7 +605,7 @@ TEST_F(MainDlgTest, ABoxWithNothingChosenDrawsOnlyItsBackground) {
 
 TEST_F(MainDlgTest, RowsSortByTextsThatLastOnlyUntilThePluginsNextCall) {
   // The test library's plugins keep one text buffer per side, as the contract allows.
-  gLinkedPlugins = {nullptr, nullptr, nullptr};
+  gLinkedPlugins = {nullptr, nullptr, nullptr, nullptr};
   CopyFileA((ProgramFolder() + "\\testplugins.dll").c_str(), dir.File("testplugins.dll").c_str(), FALSE);
   std::string bindings;
   for (const char* text : {"C", "A", "B"})

@@ -30,12 +30,12 @@ UiTest::UiTest() : dir({"hookpad.dll"}) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterOverlayClass();
-  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction};
+  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction, BuiltInShortcutWarning};
 }
 
 UiTest::~UiTest() {
   Stop();
-  gLinkedPlugins = {nullptr, nullptr, nullptr};
+  gLinkedPlugins = {nullptr, nullptr, nullptr, nullptr};
   UnregisterOverlayClass();
 }
 

@@ -427,7 +427,7 @@ int main(int argc, char** argv) {
   unsigned end = static_cast<unsigned>(strtoul(argv[4], nullptr, 10));
 
   InitPluginLibrary(GetModuleHandleA(nullptr));
-  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction};
+  gLinkedPlugins = {MakeBuiltInPlugins, "tambrelplug.dll", BuiltInShadowingAction, BuiltInShortcutWarning};
   gMessageBox = NoBox;
   std::string work = out + "\\work";
   CreateDirectoryA(work.c_str(), nullptr);

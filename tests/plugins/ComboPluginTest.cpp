@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HeldModifiers.h"
 #include "PluginResources.h"
 #include "TriggerEngine.h"
 #include "combo/ComboPlugin.h"
+#include "combo/WindowsShortcuts.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
 
@@ -241,6 +245,91 @@ TEST_F(Combo, TheNoticeListsOnlyCombinationsThatCanFireWhileToggled) {
   plugin->SetWhileToggled(true);
   EXPECT_EQ((std::vector<int>{4, 1}), listed("other.exe"));  // in text order: Ctrl+#81, Ctrl+#84
   EXPECT_EQ((std::vector<int>{3, 4, 1}), listed("alpha.exe"));
+  toggle->Release();
+}
+
+// Every entry of the three tables: named by its modifiers in the list's order and, for a
+// letter or digit, by its key; no combination in two places; found under its own kind, with
+// the warning its kind gives.
+TEST(WindowsShortcuts, EveryEntryIsNamedAsItIsPressedAndWarnedOfByItsKind) {
+  std::set<std::pair<int, int>> seen;
+  size_t entries = 0;
+  for (WindowsShortcutKind kind : {kWindowsKeeps, kWindowsActsToo, kWindowsDefault}) {
+    size_t count = 0;
+    const WindowsShortcut* table = WindowsShortcuts(kind, &count);
+    ASSERT_GT(count, 0u);
+    for (size_t i = 0; i < count; ++i, ++entries) {
+      const WindowsShortcut& entry = table[i];
+      SCOPED_TRACE(entry.name);
+      EXPECT_TRUE(seen.insert(std::make_pair(entry.vk, entry.modifiers)).second);
+      std::string prefix;
+      if (entry.modifiers & kComboCtrl) prefix += "Ctrl+";
+      if (entry.modifiers & kComboAlt) prefix += "Alt+";
+      if (entry.modifiers & kComboShift) prefix += "Shift+";
+      if (entry.modifiers & kComboWin) prefix += "Win+";
+      std::string name = entry.name, key = name.substr(std::min(prefix.size(), name.size()));
+      EXPECT_EQ(prefix, name.substr(0, prefix.size()));
+      ASSERT_FALSE(key.empty());
+      EXPECT_EQ(std::string::npos, key.find('+'));
+      if (key.size() == 1) {
+        EXPECT_EQ(static_cast<int>(key[0]), entry.vk);
+      }
+      EXPECT_TRUE(entry.what[0] >= 'a' && entry.what[0] <= 'z');
+      WindowsShortcutKind found = kWindowsDefault;
+      EXPECT_EQ(&entry, FindWindowsShortcut(entry.vk, entry.modifiers, &found));
+      EXPECT_EQ(kind, found);
+      std::string expected = kind == kWindowsKeeps     ? "Windows keeps " + name + "; this binding never fires"
+                             : kind == kWindowsActsToo ? name + " also " + entry.what
+                                                       : name + " no longer " + entry.what + " while this binding exists";
+      EXPECT_EQ(expected, WindowsShortcutWarning(entry.vk, entry.modifiers));
+    }
+  }
+  EXPECT_GE(entries, 30u);
+  EXPECT_EQ("Windows keeps Ctrl+Alt+Del; this binding never fires", WindowsShortcutWarning(VK_DELETE, kComboCtrl | kComboAlt));
+  EXPECT_EQ("Win+L also locks the computer", WindowsShortcutWarning('L', kComboWin));
+  EXPECT_EQ("Win+E no longer opens File Explorer while this binding exists", WindowsShortcutWarning('E', kComboWin));
+  for (int vk : {int{'D'}, int{'R'}, int{'V'}, VK_TAB, VK_OEM_PERIOD}) EXPECT_NE("", WindowsShortcutWarning(vk, kComboWin)) << vk;
+  EXPECT_EQ("", WindowsShortcutWarning('E', kComboWin | kComboShift));  // exactly its modifiers
+  EXPECT_EQ("", WindowsShortcutWarning(VK_DELETE, kComboCtrl | kComboAlt | kComboShift));
+  EXPECT_EQ("", WindowsShortcutWarning('T', kComboCtrl | kComboAlt));
+
+  // A key taken in any modifier state: every combination on it that a hook sees.
+  EXPECT_EQ("Win+L also locks the computer", WindowsShortcutsOfKey('L', "L"));
+  EXPECT_EQ("Win+E no longer opens File Explorer while E is the Tambrel key", WindowsShortcutsOfKey('E', "E"));
+  EXPECT_EQ("Ctrl+Esc no longer opens the Start menu while ESC is the Tambrel key; Win+Esc no longer closes "
+            "Magnifier while ESC is the Tambrel key",
+            WindowsShortcutsOfKey(VK_ESCAPE, "ESC"));
+  EXPECT_EQ("", WindowsShortcutsOfKey(VK_DELETE, "DEL"));  // Ctrl+Alt+Del stays Windows'
+  EXPECT_EQ("", WindowsShortcutsOfKey(VK_F11, "F11"));
+}
+
+// A binding on Ctrl+Alt+Del never fires (no hook sees it) and is listed with the unreachable
+// ones, before the Tambrel key's claim; the notice leaves it out. One on Win+L fires, and the
+// computer locks too; one on Win+E takes Windows' default away. Either way the plugin says so.
+TEST_F(Combo, WindowsKeepsCtrlAltDelAndActsOnWinLAndLosesWinE) {
+  ToggleKeyPlugin* toggle = new ToggleKeyPlugin;
+  toggle->SetEnabled(true);
+  Load(1, VK_DELETE, kComboCtrl | kComboAlt);
+  Load(2, 'L', kComboWin);
+  Load(3, 'E', kComboWin);
+  Load(4, 'T', kComboCtrl | kComboAlt);
+  EXPECT_EQ(kShadowedByWindows, plugin->ShadowOf(1));
+  EXPECT_STREQ("Windows keeps Ctrl+Alt+Del; this binding never fires", plugin->ShortcutWarning(1));
+  EXPECT_EQ(0, plugin->ShadowOf(2));
+  EXPECT_STREQ("Win+L also locks the computer", plugin->ShortcutWarning(2));
+  EXPECT_EQ("execute 2+", Key('L', kComboWin));
+  Key('L', kComboWin, false);
+  EXPECT_STREQ("Win+E no longer opens File Explorer while this binding exists", plugin->ShortcutWarning(3));
+  EXPECT_EQ(nullptr, plugin->ShortcutWarning(4));
+  EXPECT_EQ(nullptr, plugin->ShortcutWarning(9));
+
+  plugin->SetWhileToggled(true);
+  plugin->OnToggle(true);
+  SheetRow rows[8];
+  size_t count = plugin->SheetRows(rows, 8);
+  std::vector<int> listed;
+  for (size_t i = 0; i < count; ++i) listed.push_back(rows[i].actionId);
+  EXPECT_EQ((std::vector<int>{4, 3, 2}), listed);  // Ctrl+Alt+T, Win+E, Win+L
   toggle->Release();
 }
 

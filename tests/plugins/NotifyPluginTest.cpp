@@ -5,6 +5,7 @@
 
 #include "FakeEngine.h"
 #include "Library.h"
+#include "TriggerEngine.h"
 #include "notify/NotifyPlugin.h"
 
 namespace {
@@ -153,6 +154,78 @@ TEST_F(NotifyPluginTest, PaintsItsTextInGreenOnTheSeeThroughBlack) {
   EXPECT_GT(green, 1000);  // large bold letters
   EXPECT_LT(left, 8);  // the line starts at the left edge and runs on
   EXPECT_GT(right, client.right / 2);
+}
+
+// Rows of a trigger, as the sequence plugin gives them; the test changes them as typing does.
+struct FixedRows : SheetSource {
+  std::vector<SheetRow> rows;
+  FixedRows() { AddSheetSource(this); }
+  ~FixedRows() { RemoveSheetSource(this); }
+  size_t SheetRows(SheetRow* out, size_t max) override {
+    for (size_t i = 0; i < rows.size() && i < max; ++i) out[i] = rows[i];
+    return rows.size();
+  }
+};
+
+// Up and Down on the key-down, inside the hook: the first press highlights the first row, the
+// highlight stays within the rows and follows its binding as typing narrows them; Enter runs
+// the highlighted binding as typing its shortcut would (the toggle goes off first). Keys the
+// library typed itself, key-ups, and Enter with nothing highlighted do nothing.
+TEST_F(NotifyPluginTest, UpDownHighlightARowAndEnterRunsIt) {
+  FixedRows source;
+  source.rows = {{7, "AB", 0}, {8, "AC", 0}, {9, "B", 0}};
+  TriggerEngine engine;
+  engine.notify = plugin->GetNotifyHandler();
+  plugin->SetEngine(&engine);
+  plugin->SetEnabled(true);
+  EXPECT_TRUE(plugin->WantsKeyEvents());
+  plugin->OnToggle(true);
+  Settle();
+  // True when the key is to be swallowed: only an Enter that ended the toggle needs it.
+  auto key = [&](DWORD vk, UINT message = WM_KEYDOWN, ULONG_PTR extra = 0) {
+    KBDLLHOOKSTRUCT record = {};
+    record.vkCode = vk;
+    record.dwExtraInfo = extra;
+    return plugin->OnKeyEvent(&record, message);
+  };
+  auto text = [&] {
+    Settle();
+    char buffer[256] = "";
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return std::string(buffer);
+  };
+  EXPECT_FALSE(key(VK_RETURN));  // nothing highlighted yet
+  EXPECT_TRUE(engine.calls.empty());
+  key(VK_UP);
+  EXPECT_EQ(text(), "Tambrel is toggled\r\n> AB \r\nAC \r\nB ");
+  for (int i = 0; i < 4; ++i) key(VK_DOWN);
+  EXPECT_EQ(2, plugin->Highlighted());
+  key(VK_UP);
+  key(VK_DOWN, WM_KEYUP);
+  key(VK_DOWN, WM_KEYDOWN, TAMBREL_OWN_INPUT);
+  EXPECT_EQ(text(), "Tambrel is toggled\r\nAB \r\n> AC \r\nB ");
+
+  source.rows.erase(source.rows.begin());  // A typed: AC moves up and keeps the highlight
+  SheetChanged();
+  EXPECT_EQ(text(), "Tambrel is toggled\r\n> AC \r\nB ");
+  key(VK_RETURN, WM_KEYUP);
+  key(VK_RETURN, WM_KEYDOWN, TAMBREL_OWN_INPUT);
+  EXPECT_TRUE(engine.calls.empty());
+  EXPECT_TRUE(key(VK_RETURN));
+  EXPECT_EQ(engine.calls, (std::vector<std::string>{"toggle off", "execute 8"}));
+  EXPECT_EQ(-1, plugin->Highlighted());
+
+  // A highlighted binding that typing drops takes the highlight with it.
+  engine.calls.clear();
+  plugin->OnToggle(true);
+  Settle();
+  key(VK_DOWN);
+  source.rows = {{9, "B", 0}};
+  SheetChanged();
+  EXPECT_EQ(text(), "Tambrel is toggled\r\nB ");
+  EXPECT_FALSE(key(VK_RETURN));
+  EXPECT_TRUE(engine.calls.empty());
+  plugin->SetEngine(nullptr);
 }
 
 TEST(NotifyPluginRelease, DestroysTheWindowAndTheClass) {

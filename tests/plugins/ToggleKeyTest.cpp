@@ -18,6 +18,11 @@
 
 namespace {
 
+// The Tambrel key takes its key whatever the modifiers: Pause, the default, takes Win+Pause
+// from Windows, scan code 19 (R) Win+R. Keys are named as ToggleEngine names them.
+const char kPauseWarning[] = "Win+Pause no longer shows the System properties while K19 is the Tambrel key";
+const char kScanRWarning[] = "Win+R no longer opens the Run dialog box while K82 is the Tambrel key";
+
 class ToggleEngine : public NullEngine {
  public:
   void SetToggled(bool on) override { toggles.push_back(on); }
@@ -146,13 +151,15 @@ TEST_F(ToggleKey, ReadsItsSettings) {
     const char* xml;
     const char* line;
   } cases[] = {
-      {"<plugin/>", "\t\tKey 19 (virtual key code)\n"},
+      {"<plugin/>", "\t\tKey 19 (virtual key code)\n\t\tWin+Pause no longer shows the System properties while K19 is the Tambrel key\n"},
       {"<plugin><key>145</key><scancode>no</scancode></plugin>", "\t\tKey 145 (virtual key code)\n"},
       {"<plugin><key>70</key><scancode>ON</scancode></plugin>", "\t\tKey 70 (scancode)\n"},
-      {"<plugin><scancode>1</scancode></plugin>", "\t\tKey 19 (scancode)\n"},
+      {"<plugin><scancode>1</scancode></plugin>",
+       "\t\tKey 19 (scancode)\n\t\tWin+R no longer opens the Run dialog box while K82 is the Tambrel key\n"},
       {"<plugin><key>12abc</key></plugin>", "\t\tKey 12 (virtual key code)\n"},
       {"<plugin><key>abc</key></plugin>", "\t\tKey 0 (virtual key code)\n"},
-      {"<plugin><key/><scancode/></plugin>", "\t\tKey 19 (virtual key code)\n"},
+      {"<plugin><key/><scancode/></plugin>",
+       "\t\tKey 19 (virtual key code)\n\t\tWin+Pause no longer shows the System properties while K19 is the Tambrel key\n"},
       {"<plugin><key>99999999999</key></plugin>", "\t\tKey 2147483647 (virtual key code)\n"},
       {"<plugin><!-- 5 --><other>7</other><key>33</key><key>34</key></plugin>", "\t\tKey 34 (virtual key code)\n"},
   };
@@ -209,7 +216,8 @@ TEST_F(ToggleKey, EscapeCancelsTheToggleOnlyWhenTheUserWantsIt) {
   EXPECT_FALSE(Send(plugin, VK_ESCAPE, 0x01, WM_KEYDOWN));
   EXPECT_EQ(1u, engine.toggles.size());
   EXPECT_EQ("<plugin><key>19</key><scancode>no</scancode><escapecancels>yes</escapecancels></plugin>", Saved(plugin));
-  EXPECT_EQ("\t\tKey 19 (virtual key code)\n\t\tEscape cancels the toggle\n", DebugLine(plugin));
+  EXPECT_EQ(std::string("\t\tKey 19 (virtual key code)\n\t\tEscape cancels the toggle\n\t\t") + kPauseWarning + "\n",
+            DebugLine(plugin));
 
   Load(plugin, "<plugin><key>27</key></plugin>");
   plugin.OnToggle(true);
@@ -277,7 +285,7 @@ class ToggleKeyPageWindow : public ToggleKey {
     ASSERT_NE(nullptr, page);
   }
   std::string Text(int id) {
-    char text[128] = "";
+    char text[512] = "";
     GetDlgItemTextA(page, id, text, sizeof text);
     return text;
   }
@@ -305,7 +313,7 @@ TEST_F(ToggleKeyPageWindow, OpensOnceAtItsPlaceShowingTheKey) {
   EXPECT_EQ(400, rect.right - rect.left);
   EXPECT_EQ(200, rect.bottom - rect.top);
   EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
-  EXPECT_EQ("Key number 19", Text(IDC_TOGGLEKEY_TEXT));
+  EXPECT_EQ(std::string("Key number 19\r\n") + kPauseWarning, Text(IDC_TOGGLEKEY_TEXT));
   EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_TOGGLEKEY_SCANCODE));
 
   plugin.CreateSettingsPage(parent, RECT{0, 0, 100, 100});
@@ -333,13 +341,13 @@ TEST_F(ToggleKeyPageWindow, ScanCodeBoxReadsTheSameNumberAsTheOtherKind) {
   Open();
   SetScanCodeBox(true);
   EXPECT_EQ("Scan #19", Text(IDC_TOGGLEKEY_NAME));
-  EXPECT_EQ("Scan code", Text(IDC_TOGGLEKEY_TEXT));
-  EXPECT_EQ("\t\tKey 19 (scancode)\n", DebugLine(plugin));
+  EXPECT_EQ(std::string("Scan code\r\n") + kScanRWarning, Text(IDC_TOGGLEKEY_TEXT));
+  EXPECT_EQ(std::string("\t\tKey 19 (scancode)\n\t\t") + kScanRWarning + "\n", DebugLine(plugin));
   EXPECT_FALSE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));
   EXPECT_TRUE(Send(plugin, 'A', 19, WM_KEYUP));
   SetScanCodeBox(false);
   EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
-  EXPECT_EQ("\t\tKey 19 (virtual key code)\n", DebugLine(plugin));
+  EXPECT_EQ(std::string("\t\tKey 19 (virtual key code)\n\t\t") + kPauseWarning + "\n", DebugLine(plugin));
 }
 
 TEST_F(ToggleKeyPageWindow, CaptureTakesTheFirstReleasedKeyAndSwallowsTheRest) {
@@ -379,7 +387,9 @@ TEST_F(ToggleKeyPageWindow, CaptureOfTheTambrelKeyItselfDoesNotToggle) {
   EXPECT_TRUE(Send(plugin, VK_PAUSE, 0x45, WM_KEYDOWN));
   EXPECT_TRUE(Send(plugin, VK_PAUSE, 0x45, WM_KEYUP));
   EXPECT_EQ("Scan #69", Text(IDC_TOGGLEKEY_NAME));
-  EXPECT_EQ("\t\tKey 69 (scancode)\n", DebugLine(plugin));
+  EXPECT_EQ("\t\tKey 69 (scancode)\n\t\tAlt+Shift+Num Lock no longer turns Mouse Keys on or off while K144 is the "
+            "Tambrel key\n",
+            DebugLine(plugin));
   EXPECT_TRUE(engine.toggles.empty());
 }
 
@@ -392,6 +402,25 @@ TEST_F(ToggleKeyPageWindow, ANewPageEndsAnUnfinishedCapture) {
   Open();
   EXPECT_EQ("K19", Text(IDC_TOGGLEKEY_NAME));
   EXPECT_FALSE(Send(plugin, 'A', 0x1E, WM_KEYUP));
+}
+
+// On L the Tambrel key toggles and Windows locks the computer as well; on the Delete key
+// it leaves Windows its Ctrl+Alt+Del, which no hook sees, and says nothing.
+TEST_F(ToggleKeyPageWindow, SaysWhatWindowsDoesWithTheTambrelKeysCombinations) {
+  Load(plugin, "<plugin><key>76</key></plugin>");
+  Open();
+  EXPECT_EQ("Key number 76\r\nWin+L also locks the computer", Text(IDC_TOGGLEKEY_TEXT));
+  plugin.DestroySettingsPage();
+  Load(plugin, "<plugin><key>46</key></plugin>");
+  EXPECT_EQ("\t\tKey 46 (virtual key code)\n", DebugLine(plugin));
+  Open();
+  EXPECT_EQ("Key number 46", Text(IDC_TOGGLEKEY_TEXT));
+  Click(IDC_TOGGLEKEY_SCAN);  // a key taken on the page: the line follows it
+  EXPECT_TRUE(Send(plugin, VK_UP, 0x48, WM_KEYUP));
+  EXPECT_EQ("Key number 38\r\nWin+Up no longer maximizes the active window while K38 is the Tambrel key; "
+            "Shift+Win+Up no longer stretches the active window from the top to the bottom of the screen while K38 is "
+            "the Tambrel key",
+            Text(IDC_TOGGLEKEY_TEXT));
 }
 
 TEST(ToggleKeyReport, NamesBothItsTypesAndItsKeyInTheEnginesDebugReport) {
@@ -414,7 +443,8 @@ TEST(ToggleKeyReport, NamesBothItsTypesAndItsKeyInTheEnginesDebugReport) {
   EXPECT_NE(std::string::npos,
             ReadWholeFile(dir.File("debug.txt"))
                 .find("\t\tPlugin types: Tambrel notify handler, Tambrel toggle handler\r\n"
-                      "\tPlugin debug info:\r\n\t\tKey 19 (virtual key code)\r\n\r\n"));
+                      "\tPlugin debug info:\r\n\t\tKey 19 (virtual key code)\r\n"
+                      "\t\tWin+Pause no longer shows the System properties while #19 is the Tambrel key\r\n\r\n"));
 }
 
 }  // namespace
