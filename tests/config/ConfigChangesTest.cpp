@@ -97,7 +97,7 @@ TEST_F(ConfigChanges, ASaveKeepsTheFileItReplacesAsTheBackup) {
   EXPECT_FALSE(FileExists(dir.File("conf.xml.bak.new")));
 }
 
-BOOL WINAPI NoHardLinks(LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES) {
+BOOL WINAPI NoHardLinks(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES) {
   SetLastError(ERROR_INVALID_FUNCTION);
   return FALSE;
 }
@@ -129,7 +129,7 @@ TEST_F(ConfigChanges, WithoutHardLinksTheBackupIsACopyThatNeverHalfReplacesTheOl
   engine.Options().autoShow = false;
   EXPECT_TRUE(engine.Config().Save());  // the backup is best effort
   gConfigWriteFile = WriteFile;
-  gConfigHardLink = CreateHardLinkA;
+  gConfigHardLink = CreateHardLinkW;
   EXPECT_EQ(original, ReadWholeFile(dir.File("conf.xml.bak")));
   EXPECT_NE(first, Conf());
   EXPECT_FALSE(FileExists(dir.File("conf.xml.bak.new")));
@@ -139,7 +139,7 @@ TEST_F(ConfigChanges, TheBackupQuestionBothWaysAndABackupKeptAfterTwoStartsWitho
   std::string users = File(Binding("NP", "notepad"));
   WriteWholeFile(dir.File("conf.xml.bak"), users);
   std::string when;
-  ConfigStore store(dir.File("conf.xml"));
+  ConfigStore store(Wide(dir.File("conf.xml")));
   ASSERT_TRUE(store.BackupTime(&when));
   const std::string question = "conf.xml is missing. Start from the backup conf.xml.bak of " + when + "?";
   for (int start = 0; start < 2; ++start) {

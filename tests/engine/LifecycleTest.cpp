@@ -22,7 +22,7 @@ TEST(Lifecycle, StartsWithoutConfigurationAndShutsDownInOrder) {
     EXPECT_TRUE(engine.IsStarted());
     EXPECT_TRUE(engine.IsActive());
     EXPECT_TRUE(engine.HookInstalled());
-    EXPECT_EQ(dir.File("conf.xml"), engine.ConfigPath());
+    EXPECT_EQ(Wide(dir.File("conf.xml")), engine.ConfigPath());
     EXPECT_EQ(141u, engine.Keys().size());  // built-in names when there is no file
   }
   EXPECT_EQ(nullptr, TambrelEngine::Instance());

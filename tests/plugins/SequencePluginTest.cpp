@@ -249,16 +249,16 @@ TEST_F(Sequence, ProgramFiltersChooseWhatFires) {
   Load(3, "NP", "C:\\Office\\WINWORD.EXE ; notepad.exe");
   Load(4, "N", "winword.exe");
   Load(5, "", "calc.exe");
-  auto fires = [&](const char* program, const char* keys) {
+  auto fires = [&](const wchar_t* program, const char* keys) {
     Toggle();
     plugin->SetProgram(program);
     Type(keys);
     return engine.calls.size() == 2 ? engine.calls[1] : "nothing";
   };
-  EXPECT_EQ("execute 2", fires("Notepad.exe", "NP"));  // N leaves notepad alone
-  EXPECT_EQ("execute 4", fires("winword.exe", "NP"));
-  EXPECT_EQ("execute 1", fires("other.exe", "NP"));
-  EXPECT_EQ("execute 5", fires("calc.exe", "NP"));
+  EXPECT_EQ("execute 2", fires(L"Notepad.exe", "NP"));  // N leaves notepad alone
+  EXPECT_EQ("execute 4", fires(L"winword.exe", "NP"));
+  EXPECT_EQ("execute 1", fires(L"other.exe", "NP"));
+  EXPECT_EQ("execute 5", fires(L"calc.exe", "NP"));
   EXPECT_STREQ("NP [notepad.exe]", shortcuts()->GetShortcutText(2));
   EXPECT_STREQ("NP [WINWORD.EXE; notepad.exe]", shortcuts()->GetShortcutText(3));
   EXPECT_STREQ("NP", shortcuts()->GetShortcutText(1));
@@ -285,7 +285,7 @@ TEST_F(Sequence, ProgramFiltersChooseWhatFires) {
 // random sets of shortcuts over three letters (empty, shared and filtered ones among them).
 TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
   const char* filters[] = {nullptr, nullptr, "a.exe", "b.exe", "A.EXE; b.exe"};
-  const char* programs[] = {"a.exe", "b.exe", "c.exe"};
+  const wchar_t* programs[] = {L"a.exe", L"b.exe", L"c.exe"};
   srand(1208);
   for (int round = 0; round < 300; ++round) {
     SequencePlugin* fresh = new SequencePlugin;
@@ -310,7 +310,7 @@ TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
     shortcuts()->Remove(count + 1);
     // Typings over four letters (D is bound by no shortcut), in each program.
     std::set<int> fired;
-    for (const char* program : programs) {
+    for (const wchar_t* program : programs) {
       for (int length = 1, typings = 4; length <= 4; ++length, typings *= 4) {
         for (int code = 0; code < typings; ++code) {
           Toggle();
