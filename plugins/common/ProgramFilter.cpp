@@ -103,15 +103,20 @@ std::wstring JoinPrograms(const std::vector<std::wstring>& names, const wchar_t*
   return text;
 }
 
-void ProgramOfWindow(HWND window, wchar_t* out, size_t size) {
-  if (size == 0) return;
-  out[0] = L'\0';
+DWORD ProcessOfWindow(HWND window, wchar_t* name, size_t size) {
+  if (size == 0) return 0;
+  name[0] = L'\0';
   HostedApp hosted = {0, 0};
-  if (window == nullptr) return;
+  if (window == nullptr) return 0;
   GetWindowThreadProcessId(window, &hosted.frameProcess);
-  if (!ProcessProgram(hosted.frameProcess, out, size) || !SameProgram(out, L"ApplicationFrameHost.exe")) return;
+  if (!ProcessProgram(hosted.frameProcess, name, size) || !SameProgram(name, L"ApplicationFrameHost.exe"))
+    return hosted.frameProcess;
   EnumChildWindows(window, FindCoreWindow, reinterpret_cast<LPARAM>(&hosted));
-  if (hosted.appProcess != 0) ProcessProgram(hosted.appProcess, out, size);
+  // An app that cannot be asked is not named at all: its frame stays the host's.
+  if (hosted.appProcess == 0 || !ProcessProgram(hosted.appProcess, name, size)) return hosted.frameProcess;
+  return hosted.appProcess;
 }
+
+void ProgramOfWindow(HWND window, wchar_t* out, size_t size) { ProcessOfWindow(window, out, size); }
 
 void ForegroundProgram(wchar_t* out, size_t size) { ProgramOfWindow(GetForegroundWindow(), out, size); }

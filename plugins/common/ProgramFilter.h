@@ -36,11 +36,14 @@ class ProgramNames {
   std::vector<std::wstring> m_names;
 };
 
-// The file name of the program a window belongs to as the user sees it, or empty text. A UWP
-// app's top-level window belongs to ApplicationFrameHost.exe, which hosts the app's own
-// window (class Windows.UI.Core.CoreWindow, of the app's process) as its child: such a frame
-// counts as the app it hosts. A minimised one hosts none and stays ApplicationFrameHost.exe.
-// Allocates nothing: the keyboard hook asks.
+// The process a window belongs to as the user sees it, with its program's file name in name
+// (empty text when it cannot be asked); 0 for no window. A UWP app's top-level window belongs
+// to ApplicationFrameHost.exe, which hosts the app's own window (class
+// Windows.UI.Core.CoreWindow, of the app's process) as its child: such a frame counts as the
+// app it hosts. A minimised one hosts none and stays ApplicationFrameHost.exe. Allocates
+// nothing: the keyboard hook asks.
+DWORD ProcessOfWindow(HWND window, wchar_t* name, size_t size);
+// The file name alone.
 void ProgramOfWindow(HWND window, wchar_t* out, size_t size);
 // The same for the foreground window.
 void ForegroundProgram(wchar_t* out, size_t size);

@@ -155,23 +155,24 @@ TEST(RunningProgram, ACommandNamesAProgramByPathOrByNameOrNone) {
   ASSERT_TRUE(MakeLink(dir.File("tool.lnk"), L"C:\\Tools\\tool.exe"));
   ASSERT_TRUE(MakeLink(dir.File("letter.lnk"), L"C:\\Docs\\letter.txt"));
   const struct {
-    std::string command;
+    std::wstring command;
     const wchar_t* name;  // null: no program
     bool byPath;
   } kCases[] = {
-      {"C:\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
-      {"  \"C:\\Program Files\\Ed\\ED.EXE\" ", L"C:\\Program Files\\Ed\\ED.EXE", true},
-      {"C:\\Tools\\..\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
-      {"notepad", L"notepad.exe", false},
-      {"tools\\ed.exe", L"ed.exe", false},
-      {"\\\\server\\share\\ed.exe", L"\\\\server\\share\\ed.exe", true},
-      {dir.File("tool.lnk"), L"C:\\Tools\\tool.exe", true},
-      {dir.File("letter.lnk"), nullptr, false},
-      {"C:\\Docs\\letter.txt", nullptr, false},
-      {"C:\\Docs", nullptr, false},
-      {"https://example.org/ed.exe", nullptr, false},
-      {"mailto:someone@example.org", nullptr, false},
-      {"", nullptr, false},
+      {L"C:\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
+      {L"  \"C:\\Program Files\\Ed\\ED.EXE\" ", L"C:\\Program Files\\Ed\\ED.EXE", true},
+      {L"C:\\Tools\\..\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
+      {L"notepad", L"notepad.exe", false},
+      {L"tools\\ed.exe", L"ed.exe", false},
+      {L"C:\\\u0418\u043d\u0441\\\u0420\u0415\u0414.exe", L"C:\\\u0418\u043d\u0441\\\u0420\u0415\u0414.exe", true},
+      {L"\\\\server\\share\\ed.exe", L"\\\\server\\share\\ed.exe", true},
+      {Wide(dir.File("tool.lnk")), L"C:\\Tools\\tool.exe", true},
+      {Wide(dir.File("letter.lnk")), nullptr, false},
+      {L"C:\\Docs\\letter.txt", nullptr, false},
+      {L"C:\\Docs", nullptr, false},
+      {L"https://example.org/ed.exe", nullptr, false},
+      {L"mailto:someone@example.org", nullptr, false},
+      {L"", nullptr, false},
   };
   for (const auto& c : kCases) {
     ProgramImage program = {L"untouched", false};
