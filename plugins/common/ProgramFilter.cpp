@@ -109,12 +109,17 @@ DWORD ProcessOfWindow(HWND window, wchar_t* name, size_t size) {
   HostedApp hosted = {0, 0};
   if (window == nullptr) return 0;
   GetWindowThreadProcessId(window, &hosted.frameProcess);
-  if (!ProcessProgram(hosted.frameProcess, name, size) || !SameProgram(name, L"ApplicationFrameHost.exe"))
-    return hosted.frameProcess;
-  EnumChildWindows(window, FindCoreWindow, reinterpret_cast<LPARAM>(&hosted));
-  // An app that cannot be asked is not named at all: its frame stays the host's.
-  if (hosted.appProcess == 0 || !ProcessProgram(hosted.appProcess, name, size)) return hosted.frameProcess;
-  return hosted.appProcess;
+  // Whole, whatever the caller's buffer: the host is known by its full name.
+  wchar_t program[MAX_PATH] = L"";
+  if (ProcessProgram(hosted.frameProcess, program, MAX_PATH) && SameProgram(program, L"ApplicationFrameHost.exe")) {
+    EnumChildWindows(window, FindCoreWindow, reinterpret_cast<LPARAM>(&hosted));
+    // An app that cannot be asked is not named at all: its frame stays the host's.
+    if (hosted.appProcess != 0 && ProcessProgram(hosted.appProcess, name, size)) return hosted.appProcess;
+  }
+  size_t n = wcsnlen(program, size - 1);
+  wmemcpy(name, program, n);
+  name[n] = L'\0';
+  return hosted.frameProcess;
 }
 
 void ProgramOfWindow(HWND window, wchar_t* out, size_t size) { ProcessOfWindow(window, out, size); }

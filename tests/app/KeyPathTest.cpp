@@ -55,44 +55,6 @@ std::string ComboBinding(int vk, int modifiers, const char* attributes, const ch
 
 bool Seen(const char* key) { return std::find(gKeys.begin(), gKeys.end(), key) != gKeys.end(); }
 
-// Copies of probewindow.exe under other names, for program filters; ended with the test,
-// however it ends.
-struct Probes {
-  std::vector<PROCESS_INFORMATION> processes;
-  ~Probes() {
-    for (PROCESS_INFORMATION& probe : processes) {
-      TerminateProcess(probe.hProcess, 0);
-      WaitForSingleObject(probe.hProcess, 5000);
-      if (probe.hThread != nullptr) CloseHandle(probe.hThread);
-      CloseHandle(probe.hProcess);
-    }
-  }
-  // Starts name.exe with a window titled "Probe name", or the title given.
-  bool Start(const TempWorkDir& dir, const char* name, const char* windowTitle = nullptr) {
-    std::string exe = dir.File((std::string(name) + ".exe").c_str());
-    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);  // in use: there already
-    std::string title = windowTitle != nullptr ? windowTitle : std::string("Probe ") + name;
-    std::string command = std::string("\"") + exe + "\" " + title;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION probe = {};
-    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &probe))
-      return false;
-    processes.push_back(probe);
-    // Up and showing before any window is focused: a probe that showed its window later
-    // would take the focus from the one the test chose.
-    return WaitForInputIdle(probe.hProcess, kTimeoutMs) == 0 &&
-           PumpUntil([&] { return FindWindowA("STATIC", title.c_str()) != nullptr; }, kTimeoutMs);
-  }
-  // A probe that another program started, ended with the test like the others.
-  void Adopt(HWND window) {
-    PROCESS_INFORMATION probe = {};
-    GetWindowThreadProcessId(window, &probe.dwProcessId);
-    probe.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, probe.dwProcessId);
-    if (probe.hProcess != nullptr) processes.push_back(probe);
-  }
-};
-
 class RealProgram : public ::testing::Test {
  protected:
   RealProgram() : dir({"tambrelplug.dll", "quitplugin.dll"}), shell(dir) {}

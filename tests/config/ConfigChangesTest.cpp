@@ -57,6 +57,30 @@ struct ConfigChanges : ::testing::Test {
   std::string Log() { return ReadWholeFile(dir.File("tambrel.log")); }
 };
 
+// conf.xml in a folder that the system code page cannot name: replaced with its backup, kept
+// aside, its backup's time read and its folder watched.
+TEST(ConfigStore, WorksInAFolderTheCodePageCannotName) {
+  TempWorkDir dir;
+  std::wstring folder = MakeUnicodeFolder(dir);
+  ConfigStore store(folder + L"\\conf.xml");
+  ASSERT_TRUE(store.Replace("first", nullptr));
+  HANDLE watch = store.WatchHandle();
+  ASSERT_NE(INVALID_HANDLE_VALUE, watch);
+  std::string old = "first";
+  ASSERT_TRUE(store.Replace("second", &old));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, 5000));
+  std::string bytes, error;
+  EXPECT_EQ(ConfigStore::kRead, store.Read(&bytes, &error));
+  EXPECT_EQ("second", bytes);
+  EXPECT_EQ(ConfigStore::kRead, store.Read(&bytes, &error, true));
+  EXPECT_EQ("first", bytes);
+  std::string when;
+  EXPECT_TRUE(store.BackupTime(&when));
+  std::wstring kept = store.KeepAside("other");
+  EXPECT_EQ(0u, kept.find(folder + L"\\conf.xml.not-loaded-"));
+  EXPECT_EQ("other", ReadWholeFile(kept));
+}
+
 TEST_F(ConfigChanges, SavesThatChangeNothingWriteNothing) {
   {
     TambrelEngine engine;  // no file: written from defaults at the end

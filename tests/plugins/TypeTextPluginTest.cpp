@@ -176,6 +176,12 @@ TEST(TypeTextPlugin, PasteSettingsDefaultLoadSaveAndThePage) {
   SetDlgItemTextA(page, IDC_TYPETEXT_ALWAYSTYPE, "term.exe");
   EXPECT_EQ(450, plugin->PasteLongerThan());
   EXPECT_EQ(std::vector<std::wstring>{L"term.exe"}, plugin->AlwaysTypeIn());
+  const std::wstring cyrillic = L"\u0422\u0435\u0440\u043c.exe";  // kept whole, and written so
+  SetDlgItemTextW(page, IDC_TYPETEXT_ALWAYSTYPE, cyrillic.c_str());
+  EXPECT_EQ(std::vector<std::wstring>{cyrillic}, plugin->AlwaysTypeIn());
+  EXPECT_EQ("<plugin><pastelongerthan>450</pastelongerthan><alwaystypein>\xD0\xA2\xD0\xB5\xD1\x80\xD0\xBC.exe"
+            "</alwaystypein></plugin>",
+            saved());
   SetDlgItemTextA(page, IDC_TYPETEXT_PASTELONGER, "");
   EXPECT_EQ(450, plugin->PasteLongerThan());
   plugin->DestroySettingsPage();
