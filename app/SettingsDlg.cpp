@@ -8,7 +8,6 @@
 #include "Messages.h"
 #include "PluginImageList.h"
 #include "StartupShortcut.h"
-#include "WidePath.h"
 #include "resource.h"
 
 static const LayoutMapEntry kSettingsLayout[] = {
@@ -72,7 +71,7 @@ void SettingsDlg::RefreshOptions(bool withPlugin) {
   Check(Window(), IDC_SETTINGS_HOOKACTIVE, options.hookActive);
   Check(Window(), IDC_SETTINGS_ENGINEACTIVE, engine->IsActive());
   Check(Window(), IDC_SETTINGS_LOG, options.log);
-  SetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, options.logFile.c_str());
+  SetDlgItemTextW(Window(), IDC_SETTINGS_LOGFILE, options.logFile.c_str());
   // The Startup folder is the user's to change as well: it is looked at every time.
   Check(Window(), IDC_SETTINGS_STARTUP, !FindStartupShortcuts(ThisProgram()).empty());
   if (!withPlugin) return;
@@ -239,9 +238,8 @@ void SettingsDlg::StartAtSignIn(bool start, const TambrelEngine& engine) {
   if (start) {
     // Started from the shortcut, the program finds its conf.xml and plugins in the folder
     // it runs in now.
-    const std::string& config = engine.ConfigPath();
-    std::wstring folder;
-    if (!WideFromAnsi(config.substr(0, config.find_last_of('\\')), &folder) || !CreateStartupShortcut(program, folder))
+    const std::wstring& config = engine.ConfigPath();
+    if (!CreateStartupShortcut(program, config.substr(0, config.find_last_of(L'\\'))))
       ReportError("Couldn't create the shortcut in the Startup folder!");
   } else if (!RemoveStartupShortcuts(program)) {
     ReportError("Couldn't remove the shortcut from the Startup folder!");
@@ -253,17 +251,17 @@ void SettingsDlg::StartAtSignIn(bool start, const TambrelEngine& engine) {
 // The log controls stay disabled, so only the configuration file sets the log file; the
 // chooser is kept with them.
 void SettingsDlg::ChooseLogFile() {
-  char path[MAX_PATH] = "";
-  GetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, path, sizeof path);
-  OPENFILENAMEA chooser = {};
+  wchar_t path[MAX_PATH] = L"";
+  GetDlgItemTextW(Window(), IDC_SETTINGS_LOGFILE, path, MAX_PATH);
+  OPENFILENAMEW chooser = {};
   chooser.lStructSize = sizeof chooser;
   chooser.hwndOwner = Window();
-  chooser.lpstrFilter = "Log Files\0*.log\0";
+  chooser.lpstrFilter = L"Log Files\0*.log\0";
   chooser.lpstrFile = path;
-  chooser.nMaxFile = sizeof path;
-  chooser.lpstrDefExt = "log";
+  chooser.nMaxFile = MAX_PATH;
+  chooser.lpstrDefExt = L"log";
   chooser.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_DONTADDTORECENT;
-  if (GetSaveFileNameA(&chooser)) SetDlgItemTextA(Window(), IDC_SETTINGS_LOGFILE, path);
+  if (GetSaveFileNameW(&chooser)) SetDlgItemTextW(Window(), IDC_SETTINGS_LOGFILE, path);
 }
 
 bool SettingsDlg::OnContainedMessage(int mapId, HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {

@@ -4,6 +4,7 @@
 #include "../engine/Messages.h"
 #include "ConfigReader.h"
 #include "ConfigWriter.h"
+#include "WidePath.h"
 
 // Long work on the thread of the keyboard hook (the text of thousands of bindings, digests of
 // megabytes) lets the hook's calls in between its parts, so that no key of the desktop waits
@@ -33,14 +34,15 @@ bool ConfigFile::OfferBackup() {
   if (!AskQuestion(("conf.xml is missing. Start from the backup conf.xml.bak of " + when + "?").c_str())) return false;
   // The backup stays as it is: it is put in place as a copy.
   if (Store().Read(&bytes, &error, true) != ConfigStore::kRead || !Store().Replace(bytes, nullptr)) {
-    ReportErrorFormat("Couldn't restore the backup %s!\n\n%s", Store().BackupPath().c_str(), error.c_str());
+    ReportErrorFormat("Couldn't restore the backup %s!\n\n%s", ShownText(Store().BackupPath()).c_str(), error.c_str());
     return false;
   }
   return true;
 }
 
 bool ConfigFile::Load() {
-  const std::string& path = m_engine->ConfigPath();
+  // Only named in texts: the file itself is read through the store.
+  std::string path = ShownText(m_engine->ConfigPath());
   std::string bytes, error;
   xmlDocPtr doc = nullptr;
   if (Store().Read(&bytes, &error) == ConfigStore::kRead) {
@@ -86,7 +88,7 @@ bool ConfigFile::KeepOtherFile(const std::string& bytes) {
   if (m_otherKept.empty()) return false;
   m_engine->ShowNotice(("conf.xml held changes of another program that Tambrel did not load. Tambrel writes its "
                         "configuration now, and the other file is kept as " +
-                        m_otherKept + ".")
+                        ShownText(m_otherKept) + ".")
                            .c_str());
   return true;
 }
@@ -152,7 +154,8 @@ void ConfigFile::TakeChange(const std::string& bytes, const Digest& digest, bool
     ~Taking() { flag = false; }
   } taking(m_taking);
   std::string reason;
-  xmlDocPtr doc = ParseConfiguration(bytes.data(), bytes.size(), m_engine->ConfigPath(), &reason, LetTheHookIn);
+  xmlDocPtr doc =
+      ParseConfiguration(bytes.data(), bytes.size(), ShownText(m_engine->ConfigPath()), &reason, LetTheHookIn);
   xmlNode* root = doc != nullptr ? ConfigurationRoot(doc, &reason) : nullptr;
   m_other = digest;
   m_otherKept.clear();

@@ -59,7 +59,7 @@ class ConfigFile {
   Digest m_baseline;         // the text the configuration gave right then
   bool m_knownIsGood = false;  // m_known came from a loaded file, not from defaults alone
   Digest m_other;            // a file of another program, dealt with but not loaded
-  std::string m_otherKept;   // where its bytes were kept, once Tambrel wrote over it
+  std::wstring m_otherKept;  // where its bytes were kept, once Tambrel wrote over it
   bool m_taking = false;     // a change is being taken (parsed, asked about, read in)
 };
 

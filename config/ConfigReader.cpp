@@ -174,7 +174,7 @@ void ConfigReader::LoadOptions(xmlNode* options) {
       if (flag != nullptr && hasValue) {
         *flag = m_engine->ParseBool(value.c_str());
       } else if (name == "logfile" && hasValue) {
-        o.logFile = value;
+        o.logFile = FirstChildWideText(option);  // a path: every character kept
       } else if (name == "keys") {
         LoadKeys(option);  // an empty key list is no mistake: the built-in names fill it
       } else {

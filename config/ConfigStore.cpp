@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) = WriteFile;
-BOOL(WINAPI* gConfigHardLink)(LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES) = CreateHardLinkA;
+BOOL(WINAPI* gConfigHardLink)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES) = CreateHardLinkW;
 
 namespace {
 
@@ -16,8 +16,8 @@ std::string SystemText(DWORD error) {
 
 // The text in a file of that name, made anew, flushed to the disk. A file that is not
 // complete is not left behind.
-bool WriteFlushed(const std::string& path, const std::string& text) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool WriteFlushed(const std::wstring& path, const std::string& text) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   bool written = true;
   for (size_t at = 0; written && at < text.size();) {
@@ -28,19 +28,19 @@ bool WriteFlushed(const std::string& path, const std::string& text) {
   }
   if (written && FlushFileBuffers(file.Get())) return true;
   file.Reset();
-  DeleteFileA(path.c_str());
+  DeleteFileW(path.c_str());
   return false;
 }
 
-bool Rename(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+bool Rename(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 }  // namespace
 
 ConfigStore::ReadResult ConfigStore::Read(std::string* bytes, std::string* error, bool backup) const {
   bytes->clear();
-  UniqueFile file(CreateFileA((backup ? BackupPath() : m_path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  UniqueFile file(CreateFileW((backup ? BackupPath() : m_path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
   if (!file) {
@@ -66,45 +66,45 @@ ConfigStore::ReadResult ConfigStore::Read(std::string* bytes, std::string* error
 // (ReplaceFile would keep the old file's attributes, but it moves the old file away before it
 // moves the new one in, and a stop between the two leaves neither.)
 bool ConfigStore::Replace(const std::string& text, const std::string* oldBytes) {
-  std::string temporary = m_path + ".new";
+  std::wstring temporary = m_path + L".new";
   if (!WriteFlushed(temporary, text)) return false;
   if (oldBytes != nullptr) {
     // A second name for the old file where the file system has them, else a flushed copy of
     // its bytes; either under a name of its own first, so that the old backup stays whole
     // until the new one is complete. Best effort: the save does not depend on it.
-    std::string backup = BackupPath(), next = backup + ".new";
-    DeleteFileA(next.c_str());
+    std::wstring backup = BackupPath(), next = backup + L".new";
+    DeleteFileW(next.c_str());
     if (gConfigHardLink(next.c_str(), m_path.c_str(), nullptr) || WriteFlushed(next, *oldBytes)) {
-      if (!Rename(next, backup)) DeleteFileA(next.c_str());
+      if (!Rename(next, backup)) DeleteFileW(next.c_str());
     }
   }
   if (Rename(temporary, m_path)) return true;
-  DeleteFileA(temporary.c_str());
+  DeleteFileW(temporary.c_str());
   return false;
 }
 
-std::string ConfigStore::KeepAside(const std::string& bytes) {
+std::wstring ConfigStore::KeepAside(const std::string& bytes) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  char stamp[32];
-  snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+  wchar_t stamp[32];
+  swprintf(stamp, 32, L"%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
            now.wMinute, now.wSecond);
-  std::string base = m_path + ".not-loaded-" + stamp;
+  std::wstring base = m_path + L".not-loaded-" + stamp;
   for (int n = 1; n < 100; ++n) {
-    std::string name = n == 1 ? base : base + "-" + std::to_string(n);
-    std::string temporary = name + ".new";
+    std::wstring name = n == 1 ? base : base + L"-" + std::to_wstring(n);
+    std::wstring temporary = name + L".new";
     // Never over another kept file: the name is taken only when it is free.
-    if (GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-    if (!WriteFlushed(temporary, bytes)) return std::string();
-    if (MoveFileExA(temporary.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) return name;
-    DeleteFileA(temporary.c_str());
+    if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    if (!WriteFlushed(temporary, bytes)) return std::wstring();
+    if (MoveFileExW(temporary.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) return name;
+    DeleteFileW(temporary.c_str());
   }
-  return std::string();
+  return std::wstring();
 }
 
 bool ConfigStore::BackupTime(std::string* text) const {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(BackupPath().c_str(), GetFileExInfoStandard, &data) ||
+  if (!GetFileAttributesExW(BackupPath().c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
   FILETIME local;
@@ -121,9 +121,9 @@ bool ConfigStore::BackupTime(std::string* text) const {
 HANDLE ConfigStore::WatchHandle() {
   if (!m_watchTried) {
     m_watchTried = true;
-    std::string folder = m_path.substr(0, m_path.find_last_of('\\'));
-    if (folder.empty() || folder.back() == ':') folder += '\\';
-    m_watch.Reset(FindFirstChangeNotificationA(
+    std::wstring folder = m_path.substr(0, m_path.find_last_of(L'\\'));
+    if (folder.empty() || folder.back() == L':') folder += L'\\';
+    m_watch.Reset(FindFirstChangeNotificationW(
         folder.c_str(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE));
   }

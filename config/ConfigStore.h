@@ -1,5 +1,6 @@
 // conf.xml as a file: read whole, replaced in one step, its backup, files kept beside it,
-// and the watch on its folder. It knows bytes, not configurations.
+// and the watch on its folder. It knows bytes, not configurations. Its names are UTF-16, for
+// the W functions: the folder may have any name.
 #ifndef TAMBREL_CONFIGSTORE_H
 #define TAMBREL_CONFIGSTORE_H
 
@@ -13,16 +14,16 @@
 // system of their own can be had; and the hard link of the backup, for tests of a file system
 // without them (FAT32, exFAT, some network folders).
 extern BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-extern BOOL(WINAPI* gConfigHardLink)(LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES);
+extern BOOL(WINAPI* gConfigHardLink)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES);
 
 class ConfigStore {
  public:
-  explicit ConfigStore(const std::string& path) : m_path(path) {}
+  explicit ConfigStore(const std::wstring& path) : m_path(path) {}
   ConfigStore(const ConfigStore&) = delete;
   ConfigStore& operator=(const ConfigStore&) = delete;
 
-  const std::string& Path() const { return m_path; }
-  std::string BackupPath() const { return m_path + ".bak"; }
+  const std::wstring& Path() const { return m_path; }
+  std::wstring BackupPath() const { return m_path + L".bak"; }
 
   enum ReadResult { kRead, kMissing, kUnreadable };
   // The whole file, or its backup; the reason in the system's words when it cannot be read.
@@ -37,7 +38,7 @@ class ConfigStore {
 
   // Bytes that must not be lost, in a new file beside conf.xml whose name says they were
   // not loaded; its full name, or empty when it could not be written.
-  std::string KeepAside(const std::string& bytes);
+  std::wstring KeepAside(const std::string& bytes);
 
   // The backup's last write time in the user's local date and time format; false when there
   // is no backup.
@@ -50,7 +51,7 @@ class ConfigStore {
   void Rearm();
 
  private:
-  std::string m_path;
+  std::wstring m_path;
   UniqueChangeNotification m_watch;
   bool m_watchTried = false;
 };

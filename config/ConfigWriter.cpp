@@ -12,8 +12,9 @@ static const double kConfigVersion = 2.01;
 
 namespace {
 
+// value in UTF-8: the booleans are ASCII, and the log file's name is a path of any characters.
 void AddOption(xmlNode* options, const char* name, const char* value) {
-  xmlNode* option = xmlNewTextChild(options, nullptr, X("option"), Utf8Text(value).Get());
+  xmlNode* option = xmlNewTextChild(options, nullptr, X("option"), X(value));
   xmlNewProp(option, X("name"), X(name));
 }
 
@@ -64,7 +65,7 @@ xmlNode* AddOptions(TambrelEngine* engine, xmlNode* root) {
   AddOption(options, "autoactive", engine->BoolToText(o.autoActive));
   AddOption(options, "autoshow", engine->BoolToText(o.autoShow));
   AddOption(options, "hookactive", engine->BoolToText(o.hookActive));
-  AddOption(options, "logfile", o.logFile.c_str());
+  AddOption(options, "logfile", WideToUtf8(o.logFile).c_str());
   xmlNode* keys = xmlNewChild(options, nullptr, X("option"), nullptr);
   xmlNewProp(keys, X("name"), X("keys"));
   for (const KeyInfo& key : engine->Keys()) {

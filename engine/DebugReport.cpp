@@ -36,27 +36,26 @@ void Put(FILE* file, const char* text) { fputs(Text(text), file); }
 }  // namespace
 
 void TambrelEngine::WriteDebugReport() {
-  UniqueStdio file(fopen("debug.txt", "w+"));  // text mode: line feeds become CR LF
+  // In the working folder, whatever its name; text mode: line feeds become CR LF. The report
+  // is in the system code page, as every text in it: a path shows what the code page lacks as
+  // "?".
+  UniqueStdio file(_wfopen(L"debug.txt", L"w+"));
   if (!file) return;
   FILE* f = file.Get();
 
   fprintf(f, "Dumping debug information for Tambrel %1.2f\n\n", kProgramVersion);
-  fprintf(f, "Configuration file: %s\n\n", m_configPath.c_str());
+  fprintf(f, "Configuration file: %s\n\n", ShownText(m_configPath).c_str());
   fprintf(f, "Options:\n");
   fprintf(f, "\tLogging: %s%s\n", m_options.log ? "on, to file: " : "off",
-          m_options.log ? m_options.logFile.c_str() : "");
+          m_options.log ? ShownText(m_options.logFile).c_str() : "");
   fprintf(f, "\tStart-up: Engine %s, %sshow main dialog\n", m_options.autoActive ? "active" : "off",
           m_options.autoShow ? "" : "don't ");
   fprintf(f, "\tKeyboard hook: %s\n", m_options.hookActive ? "active" : "off");
   fputs("\tStart at sign-in: ", f);
   std::vector<std::wstring> shortcuts = FindStartupShortcuts(ThisProgram());
   if (shortcuts.empty()) fputs("no", f);
-  for (size_t i = 0; i < shortcuts.size(); ++i) {
-    // Shown, not opened: a character the code page lacks may stand as "?".
-    std::string shown;
-    if (!AnsiFromWide(shortcuts[i], &shown) && shown.empty()) shown = "?";
-    fprintf(f, "%s%s", i == 0 ? "shortcut " : ", ", shown.c_str());
-  }
+  for (size_t i = 0; i < shortcuts.size(); ++i)
+    fprintf(f, "%s%s", i == 0 ? "shortcut " : ", ", ShownText(shortcuts[i]).c_str());
   fputs("\n", f);
 
   fprintf(f, "\tRegistered keys:\n");

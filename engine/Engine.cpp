@@ -13,6 +13,7 @@
 #include "PeExports.h"
 #include "PlaceholderPlugin.h"
 #include "UniqueHandle.h"
+#include "WidePath.h"
 
 TambrelEngine* TambrelEngine::s_instance = nullptr;
 
@@ -32,12 +33,9 @@ TambrelEngine::TambrelEngine(HookStart hook)
     return;
   }
 
-  char directory[512];
-  DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
-  if (length == 0 || length >= sizeof directory) directory[0] = '\0';
-  m_configPath = std::string(directory) + "\\conf.xml";
+  m_configPath = CurrentFolder() + L"\\conf.xml";
 
-  if (GetFileAttributesA(m_configPath.c_str()) != INVALID_FILE_ATTRIBUTES || m_config->OfferBackup()) {
+  if (GetFileAttributesW(m_configPath.c_str()) != INVALID_FILE_ATTRIBUTES || m_config->OfferBackup()) {
     if (!m_config->Load()) {
       Fail("Couldn't load configuration!");
       return;
@@ -101,15 +99,12 @@ void TambrelEngine::DiscoverPlugins() {
   if (gLinkedPlugins.get != nullptr) {
     Plugin** plugins = nullptr;
     unsigned count = gLinkedPlugins.get(&plugins);
-    RegisterPlugins(plugins, count, gLinkedPlugins.file, gLinkedPlugins.shadowingAction,
-                    gLinkedPlugins.shortcutWarning);
+    RegisterPlugins(plugins, count, gLinkedPlugins.file != nullptr ? gLinkedPlugins.file : "",
+                    gLinkedPlugins.shadowingAction, gLinkedPlugins.shortcutWarning);
   }
-  char directory[MAX_PATH];
-  DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
-  if (length == 0 || length >= sizeof directory) directory[0] = '\0';
-
-  WIN32_FIND_DATAA found;
-  UniqueFind search(FindFirstFileA("*.dll", &found));
+  std::wstring folder = CurrentFolder();
+  WIN32_FIND_DATAW found;
+  UniqueFind search(FindFirstFileW(L"*.dll", &found));
   if (!search) {
     char* message = nullptr;
     FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -125,7 +120,7 @@ void TambrelEngine::DiscoverPlugins() {
     // The full path: a bare name would let the loader take a same-named file from the
     // program's or the system's folder instead of the one found here. What the library
     // imports is found beside it, never through the current folder or PATH.
-    std::string path = std::string(directory) + "\\" + found.cFileName;
+    std::wstring path = folder + L"\\" + found.cFileName;
     // Read the exports from the file first, so that a DLL that is no plugin library never
     // runs its entry point in our process.
     if (!FileExportsName(path.c_str(), "GetPluginsInfo")) continue;
@@ -140,21 +135,22 @@ void TambrelEngine::DiscoverPlugins() {
     }
     Plugin** plugins = nullptr;
     unsigned count = getPluginsInfo(&plugins);
-    RegisterPlugins(plugins, count, found.cFileName,
+    // The name as the lists and the debug report show it.
+    RegisterPlugins(plugins, count, ShownText(found.cFileName),
                     reinterpret_cast<GetShadowingActionProc>(
                         reinterpret_cast<void*>(GetProcAddress(library, "GetShadowingAction"))),
                     reinterpret_cast<GetShortcutWarningProc>(
                         reinterpret_cast<void*>(GetProcAddress(library, "GetShortcutWarning"))));
     m_libraries.push_back(library);
-  } while (FindNextFileA(search.Get(), &found));
+  } while (FindNextFileW(search.Get(), &found));
 }
 
-void TambrelEngine::RegisterPlugins(Plugin** plugins, unsigned count, const char* file,
+void TambrelEngine::RegisterPlugins(Plugin** plugins, unsigned count, const std::string& file,
                                     GetShadowingActionProc shadowingAction, GetShortcutWarningProc shortcutWarning) {
   for (unsigned i = 0; i < count; ++i) {
     PluginRecord record;
     memset(&record, 0, sizeof record);
-    strncpy(record.file, file, sizeof record.file - 1);
+    strncpy(record.file, file.c_str(), sizeof record.file - 1);
     record.plugin = plugins[i];
     record.shadowingAction = shadowingAction;
     record.shortcutWarning = shortcutWarning;
@@ -164,14 +160,14 @@ void TambrelEngine::RegisterPlugins(Plugin** plugins, unsigned count, const char
       ReportWarningFormat(
           "Plugin \"%s\" (%s) is unsupported; Your version of Tambrel requires updating.\n\n"
           "IV was %d; Required is %d.",
-          record.name, file, PLUGIN_INTERFACE_VERSION, record.interfaceVersion);
+          record.name, file.c_str(), PLUGIN_INTERFACE_VERSION, record.interfaceVersion);
       continue;
     }
     if (record.interfaceVersion == 0) {
       ReportWarningFormat(
           "Plugin \"%s\" (%s) is unsupported; Check the vendor of your plugin for a new "
           "version.\n\nIV was %d; Required is %d to %d.",
-          record.name, file, record.interfaceVersion, PLUGIN_INTERFACE_VERSION,
+          record.name, file.c_str(), record.interfaceVersion, PLUGIN_INTERFACE_VERSION,
           PLUGIN_INTERFACE_VERSION);
       continue;
     }

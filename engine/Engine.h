@@ -24,7 +24,7 @@ struct EngineOptions {
   bool hookActive = true;   // "hookactive": install the keyboard hook
   bool autoActive = true;   // "autoactive": make the engine active at start-up
   bool autoShow = false;    // "autoshow": show the main dialog at start-up
-  std::string logFile = "tambrel.log";  // "logfile"
+  std::wstring logFile = L"tambrel.log";  // "logfile": relative to the working folder
 };
 
 // Plugin objects linked into the running program rather than found as libraries: when set,
@@ -159,7 +159,7 @@ class TambrelEngine final : public Engine {
   EngineOptions& Options() { return m_options; }
   bool IsToggled() const { return m_toggled; }
   bool IsStarted() const { return m_started; }
-  const std::string& ConfigPath() const { return m_configPath; }
+  const std::wstring& ConfigPath() const { return m_configPath; }
   ConfigFile& Config() { return *m_config; }
   PlaceholderPlugin* Placeholder() { return m_placeholder.get(); }
 
@@ -185,8 +185,8 @@ class TambrelEngine final : public Engine {
   bool Fail(const char* text);
   void RedrawMainDialog();
   void ShutDown();
-  void RegisterPlugins(Plugin** plugins, unsigned count, const char* file, GetShadowingActionProc shadowingAction,
-                       GetShortcutWarningProc shortcutWarning);
+  void RegisterPlugins(Plugin** plugins, unsigned count, const std::string& file,
+                       GetShadowingActionProc shadowingAction, GetShortcutWarningProc shortcutWarning);
   std::string NamedBinding(int actionId, bool withIds);
   static LRESULT __stdcall HookProc(void* context, HHOOK hook, int code, WPARAM message,
                                     LPARAM event);
@@ -227,7 +227,7 @@ class TambrelEngine final : public Engine {
   unsigned m_queueFirst = 0, m_queueLength = 0;
   unsigned char m_keyFate[256] = {};  // per virtual key: what became of its key-down
   std::unique_ptr<PlaceholderPlugin> m_placeholder;
-  std::string m_configPath;
+  std::wstring m_configPath;  // the working folder's conf.xml
   MainDialog* m_mainDialog = nullptr;
   int m_selectedAction = 0;
   int m_pageActionPlugin = 0;

@@ -7,17 +7,19 @@
 #include "Engine.h"
 #include "FormatText.h"
 #include "Messages.h"
+#include "WidePath.h"
 
 void TambrelEngine::WriteLog(int level, const char* text) {
   if (!m_options.log) return;
-  FILE* file = fopen(m_options.logFile.c_str(), "at");
+  // A relative name is the working folder's, as the current folder is.
+  FILE* file = _wfopen(m_options.logFile.c_str(), L"at");
   if (file == nullptr) {
     // Reported as a box only: logging the failure would come right back here.
     bool log = m_options.log;
     bool showErrors = gShowMessageBox[kLevelError - 1];
     m_options.log = false;
     gShowMessageBox[kLevelError - 1] = true;
-    ReportErrorFormat("Can't open log file %s", m_options.logFile.c_str());
+    ReportErrorFormat("Can't open log file %s", ShownText(m_options.logFile).c_str());
     m_options.log = log;
     gShowMessageBox[kLevelError - 1] = showErrors;
     return;

@@ -92,8 +92,8 @@ bool ImageExportsName(const unsigned char* image, size_t size, const char* name)
   return false;
 }
 
-bool FileExportsName(const char* path, const char* name) {
-  UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+bool FileExportsName(const wchar_t* path, const char* name) {
+  UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   LARGE_INTEGER size;

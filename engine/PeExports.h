@@ -10,6 +10,6 @@
 bool ImageExportsName(const unsigned char* image, size_t size, const char* name);
 
 // The same for a file on disk. False when the file cannot be read.
-bool FileExportsName(const char* path, const char* name);
+bool FileExportsName(const wchar_t* path, const char* name);
 
 #endif

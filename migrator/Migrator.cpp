@@ -106,14 +106,12 @@ int ConvertBindings(FILE* input, const char* path, FILE* out, FILE* err) {
   return status;
 }
 
-int RunMigrator(int argc, char** argv) {
-  if (argc < 2) {
+int RunMigrator(const char* path, FILE* input) {
+  if (path == nullptr) {
     // On standard error: standard output is meant to become conf.xml.
     fputs("Usage: migrator <old bindings file> > conf.xml\n", stderr);
     return 1;
   }
-  const char* path = argv[1];
-  FILE* input = fopen(path, "rb");
   if (input == nullptr) {
     printf("Couldn't open %s!\n", path);
     printf("Press enter to continue...");

@@ -6,7 +6,9 @@
 
 #include <stdio.h>
 
-int RunMigrator(int argc, char** argv);
+// path: the first argument as the texts name it, null without one; input: that file, opened
+// in binary mode, or null when it cannot be opened. Closes input.
+int RunMigrator(const char* path, FILE* input);
 
 // The conversion itself, from an open file (binary mode) to out, with its warnings and the
 // reason it stopped early on err; path names the file in those. Returns 0 or 2, as above.

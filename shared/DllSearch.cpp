@@ -38,10 +38,10 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   return LoadLibraryExW(path.c_str(), nullptr, 0);
 }
 
-HMODULE LoadPluginLibrary(const char* path) {
+HMODULE LoadPluginLibrary(const wchar_t* path) {
   // Without the update: the library's own folder first for what it imports, the rest as
   // RestrictDllSearch left it.
   DWORD flags = DefaultDirectoriesEntry() != nullptr ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
                                                      : LOAD_WITH_ALTERED_SEARCH_PATH;
-  return LoadLibraryExA(path, nullptr, flags);
+  return LoadLibraryExW(path, nullptr, flags);
 }

@@ -19,6 +19,6 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 
 // A plugin library by its full path: the DLLs it imports are found beside it, then in the
 // program's folder and System32, never in the current folder or PATH.
-HMODULE LoadPluginLibrary(const char* path);
+HMODULE LoadPluginLibrary(const wchar_t* path);
 
 #endif

@@ -35,3 +35,22 @@ bool AnsiFromWide(const std::wstring& wide, std::string* text) {
   }
   return !lost;
 }
+
+std::string ShownText(const std::wstring& wide) {
+  std::string text;
+  if (!AnsiFromWide(wide, &text) && text.empty() && !wide.empty()) text = "?";
+  return text;
+}
+
+std::wstring CurrentFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), &folder[0]);
+    if (length == 0) return std::wstring();
+    // Too small a buffer: the length it needs, counting the terminator (the folder may have
+    // changed in between, so ask again).
+    if (length < folder.size()) return folder.substr(0, length);
+    folder.resize(length);
+  }
+  return std::wstring();
+}

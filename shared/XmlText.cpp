@@ -35,25 +35,73 @@ std::string Utf8ToAnsi(const xmlChar* text) {
   return Convert(reinterpret_cast<const char*>(text), CP_UTF8, CP_ACP);
 }
 
-std::string ContentText(const xmlNode* node) {
-  if (node == nullptr) return std::string();
+std::wstring Utf8ToWide(const xmlChar* text) {
+  if (text == nullptr || *text == '\0') return std::wstring();
+  const char* utf8 = reinterpret_cast<const char*>(text);
+  int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (length <= 1) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], length);
+  wide.resize(static_cast<size_t>(length) - 1);
+  return wide;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int size = static_cast<int>(text.size());
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &utf8[0], length, nullptr, nullptr);
+  return utf8;
+}
+
+namespace {
+
+// A node's content or an attribute's value in the form Convert makes of UTF-8.
+template <typename Text, Text (*Convert)(const xmlChar*)>
+Text ContentAs(const xmlNode* node) {
+  if (node == nullptr) return Text();
   switch (node->type) {
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
     case XML_COMMENT_NODE:
     case XML_PI_NODE:
-      return Utf8ToAnsi(node->content);  // what xmlNodeGetContent copies, without the copy
+      return Convert(node->content);  // what xmlNodeGetContent copies, without the copy
     default: {
       xmlChar* content = xmlNodeGetContent(node);
-      std::string text = Utf8ToAnsi(content);
+      Text text = Convert(content);
       xmlFree(content);
       return text;
     }
   }
 }
 
+template <typename Text, Text (*Convert)(const xmlChar*)>
+Text AttributeAs(const xmlNode* node, const char* name, bool* present) {
+  // xmlGetProp copies; it is left for values of several parts and for a missing attribute,
+  // which a DTD may still give a value.
+  if (const xmlChar* plain = PlainAttributeValue(node, name)) {
+    if (present != nullptr) *present = true;
+    return Convert(plain);
+  }
+  xmlChar* value = xmlGetProp(node, X(name));
+  if (present != nullptr) *present = value != nullptr;
+  Text text = Convert(value);
+  xmlFree(value);
+  return text;
+}
+
+}  // namespace
+
+std::string ContentText(const xmlNode* node) { return ContentAs<std::string, Utf8ToAnsi>(node); }
+
 std::string FirstChildText(const xmlNode* node) {
   return node == nullptr ? std::string() : ContentText(node->children);
+}
+
+std::wstring FirstChildWideText(const xmlNode* node) {
+  return node == nullptr ? std::wstring() : ContentAs<std::wstring, Utf8ToWide>(node->children);
 }
 
 bool IsAscii(const xmlChar* text) {
@@ -75,15 +123,9 @@ const xmlChar* PlainAttributeValue(const xmlNode* node, const char* name) {
 }
 
 std::string AttributeText(const xmlNode* node, const char* name, bool* present) {
-  // xmlGetProp copies; it is left for values of several parts and for a missing attribute,
-  // which a DTD may still give a value.
-  if (const xmlChar* plain = PlainAttributeValue(node, name)) {
-    if (present != nullptr) *present = true;
-    return Utf8ToAnsi(plain);
-  }
-  xmlChar* value = xmlGetProp(node, X(name));
-  if (present != nullptr) *present = value != nullptr;
-  std::string text = Utf8ToAnsi(value);
-  xmlFree(value);
-  return text;
+  return AttributeAs<std::string, Utf8ToAnsi>(node, name, present);
+}
+
+std::wstring AttributeWideText(const xmlNode* node, const char* name) {
+  return AttributeAs<std::wstring, Utf8ToWide>(node, name, nullptr);
 }

@@ -9,6 +9,10 @@
 
 std::string AnsiToUtf8(const char* text);
 std::string Utf8ToAnsi(const xmlChar* text);  // null is empty text
+// Names and paths keep every character: UTF-16 inside Tambrel, UTF-8 in the file. Invalid
+// UTF-8 becomes U+FFFD, as libxml2 never hands it over.
+std::wstring Utf8ToWide(const xmlChar* text);  // null is empty text
+std::string WideToUtf8(const std::wstring& text);
 
 inline const xmlChar* X(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 
@@ -31,6 +35,8 @@ std::string ContentText(const xmlNode* node);
 // The text of a node's first child, as the plugins and the reader take element values:
 // empty when there is no child or the child has no content.
 std::string FirstChildText(const xmlNode* node);
+// The same for names and paths, whole.
+std::wstring FirstChildWideText(const xmlNode* node);
 
 bool IsAscii(const xmlChar* text);
 
@@ -40,6 +46,8 @@ const xmlChar* PlainAttributeValue(const xmlNode* node, const char* name);
 
 // An attribute's value in the system code page; present tells whether it exists at all.
 std::string AttributeText(const xmlNode* node, const char* name, bool* present = nullptr);
+// The same for names and paths, whole.
+std::wstring AttributeWideText(const xmlNode* node, const char* name);
 
 inline bool IsElement(const xmlNode* node, const char* name) {
   return node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, X(name)) == 0;

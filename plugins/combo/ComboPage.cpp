@@ -56,6 +56,7 @@ bool ComboPage::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 void ComboPage::OnInit() {
+  MakeUnicodeEdit(IDC_COMBO_PROGRAMS);
   m_capturing = false;
   HWND box = Item(IDC_COMBO_KEYS);
   SetPropA(box, kBoxPageProperty, reinterpret_cast<HANDLE>(this));

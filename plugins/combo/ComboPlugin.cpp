@@ -13,6 +13,7 @@
 #include "PluginGuids.h"
 #include "PluginResources.h"
 #include "PluginXml.h"
+#include "WidePath.h"
 #include "WindowsShortcuts.h"
 #include "togglekey/ToggleKeyPlugin.h"
 #include "tray/TrayPlugin.h"
@@ -203,18 +204,15 @@ void ComboPlugin::OnToggle(bool toggled) {
 }
 
 int ComboPlugin::ProgramNow() const {
-  char program[MAX_PATH];
-  if (m_programFixed) {
-    lstrcpynA(program, m_fixedProgram.c_str(), sizeof program);
-  } else {
-    ForegroundProgram(program, sizeof program);
-  }
+  if (m_programFixed) return m_programNames.NumberOf(m_fixedProgram.c_str());
+  wchar_t program[MAX_PATH];
+  ForegroundProgram(program, MAX_PATH);
   return m_programNames.NumberOf(program);
 }
 
-void ComboPlugin::SetProgram(const char* name) {
+void ComboPlugin::SetProgram(const wchar_t* name) {
   m_programFixed = name != nullptr;
-  m_fixedProgram = name != nullptr ? name : "";
+  m_fixedProgram = name != nullptr ? name : L"";
 }
 
 std::string ComboPlugin::LayoutWarning(int vk, int modifiers) {
@@ -238,7 +236,7 @@ std::string ComboPlugin::ComboText(int vk, int modifiers) {
   return text;
 }
 
-void ComboPlugin::Store(int actionId, int vk, int modifiers, const std::string& programs) {
+void ComboPlugin::Store(int actionId, int vk, int modifiers, const std::wstring& programs) {
   Combo& combo = m_combos[actionId];
   combo.vk = vk > 0 && vk < kComboKeys ? vk : 0;
   combo.modifiers = combo.vk != 0 ? modifiers & (kComboModifierStates - 1) : 0;
@@ -263,7 +261,7 @@ void ComboPlugin::Load(int actionId, xmlNode* firstChild) {
     if (IsElement(node, "modifiers") && node->children != nullptr) modifiers = Number(node);
   }
   const xmlNode* element = firstChild != nullptr ? firstChild->parent : nullptr;
-  Store(actionId, vk, modifiers, element != nullptr ? AttributeText(element, "programs") : std::string());
+  Store(actionId, vk, modifiers, element != nullptr ? AttributeWideText(element, "programs") : std::wstring());
 }
 
 void ComboPlugin::Save(int actionId, xmlNode* element) {
@@ -272,14 +270,14 @@ void ComboPlugin::Save(int actionId, xmlNode* element) {
   AddTextChild(element, "key", std::to_string(it->second.vk));
   AddTextChild(element, "modifiers", std::to_string(it->second.modifiers));
   if (!it->second.programs.empty())
-    xmlSetProp(element, X("programs"), Utf8Text(m_programNames.List(it->second.programs, ";").c_str()).Get());
+    xmlSetProp(element, X("programs"), X(WideToUtf8(m_programNames.List(it->second.programs, L";")).c_str()));
 }
 
 void ComboPlugin::Apply(int actionId) {
   m_current = actionId;
   if (!m_pageOpen) return;  // nothing to read: the combination stays as it is
   ComboPage& page = TheComboPage();
-  Store(actionId, page.Key(), page.Modifiers(), page.ItemText(IDC_COMBO_PROGRAMS));
+  Store(actionId, page.Key(), page.Modifiers(), page.ItemWideText(IDC_COMBO_PROGRAMS));
   Select(actionId);
 }
 
@@ -291,8 +289,7 @@ void ComboPlugin::Select(int actionId) {
   bool known = it != m_combos.end();
   page.SetCombination(known ? it->second.vk : 0, known ? it->second.modifiers : 0, known ? it->second.text : "",
                       known ? LayoutWarning(it->second.vk, it->second.modifiers) : "");
-  SetDlgItemTextA(page.Window(), IDC_COMBO_PROGRAMS,
-                  known ? m_programNames.List(it->second.programs, "; ").c_str() : "");
+  page.SetItemWideText(IDC_COMBO_PROGRAMS, known ? m_programNames.List(it->second.programs, L"; ") : L"");
 }
 
 void ComboPlugin::Remove(int actionId) {
@@ -305,7 +302,7 @@ const char* ComboPlugin::GetShortcutText(int actionId) {
   auto it = m_combos.find(actionId);
   if (it == m_combos.end()) return "Unknown";
   m_text = it->second.text;
-  if (!it->second.programs.empty()) m_text += " [" + m_programNames.List(it->second.programs, "; ") + "]";
+  if (!it->second.programs.empty()) m_text += " [" + ShownText(m_programNames.List(it->second.programs, L"; ")) + "]";
   return m_text.c_str();
 }
 

@@ -72,7 +72,7 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   void SetModifierReader(int (*reader)()) { m_readModifiers = reader; }
   // Where the mask key goes; SendInput unless a test watches it.
   void SetInputSender(UINT(WINAPI* send)(UINT, LPINPUT, int)) { m_sendInput = send; }
-  void SetProgram(const char* name);  // a fixed program instead of the foreground one; null: the real one
+  void SetProgram(const wchar_t* name);  // a fixed program instead of the foreground one; null: the real one
   // Whether a binding holds this combination (vk 0: none); for the tests.
   bool Find(int actionId, int* vk, int* modifiers) const;
 
@@ -86,7 +86,7 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
     std::vector<int> programs;  // numbers in m_programNames; empty for every program
     std::string text;           // ComboText, for the cheat sheet
   };
-  void Store(int actionId, int vk, int modifiers, const std::string& programs);
+  void Store(int actionId, int vk, int modifiers, const std::wstring& programs);
   int ProgramNow() const;
   bool Capture(const KBDLLHOOKSTRUCT* key, UINT message);
   void MaskMenuKey(unsigned vk);
@@ -96,7 +96,7 @@ class ComboPlugin : public BuiltInPlugin, public ShortcutTypePart, public Notify
   std::map<int, Combo> m_combos;
   ComboTable m_table;
   ProgramNames m_programNames;
-  std::string m_fixedProgram;
+  std::wstring m_fixedProgram;
   bool m_programFixed = false;
   int (*m_readModifiers)();
   UINT(WINAPI* m_sendInput)(UINT, LPINPUT, int) = SendInput;

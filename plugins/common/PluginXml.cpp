@@ -14,6 +14,10 @@ void AddTextChild(xmlNode* parent, const char* name, const std::string& text) {
   xmlNewTextChild(parent, nullptr, X(name), Utf8Text(text.c_str()).Get());
 }
 
+void AddTextChild(xmlNode* parent, const char* name, const std::wstring& text) {
+  xmlNewTextChild(parent, nullptr, X(name), X(WideToUtf8(text).c_str()));
+}
+
 void AddContent(xmlNode* element, const char* text) {
   xmlNodeAddContent(element, Utf8Text(text).Get());
 }

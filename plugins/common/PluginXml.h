@@ -14,6 +14,7 @@ xmlNode* FindElementWithChild(xmlNode* node, const char* name);
 // The content of node itself (the first child of an element, as plugins are handed it).
 std::string NodeText(const xmlNode* node);
 void AddTextChild(xmlNode* parent, const char* name, const std::string& text);
+void AddTextChild(xmlNode* parent, const char* name, const std::wstring& text);  // names and paths, whole
 void AddContent(xmlNode* element, const char* text);
 inline void AddContent(xmlNode* element, const std::string& text) { AddContent(element, text.c_str()); }
 

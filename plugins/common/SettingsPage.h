@@ -26,6 +26,9 @@ class SettingsPage : public Dialog {
   }
   void Redraw() { RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
   std::string ItemText(int id) const;
+  // The text of an edit that MakeUnicodeEdit made, whole; and the same into it.
+  std::wstring ItemWideText(int id) const;
+  void SetItemWideText(int id, const std::wstring& text);
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) final;
@@ -33,6 +36,11 @@ class SettingsPage : public Dialog {
   // taken care of.
   virtual bool OnPageMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
   virtual void OnInit() {}
+  // The dialog manager makes a template's edits with the A functions, and such an edit keeps
+  // its text in the system code page. For text that must keep every character (names, paths,
+  // text typed for the user) a Unicode edit takes the template's place: its id, style, font
+  // and tab position. The template's edit stays where one cannot be made.
+  void MakeUnicodeEdit(int id);
 
  private:
   UINT m_templateId;

@@ -10,6 +10,7 @@
 #include "PluginResources.h"
 #include "PluginXml.h"
 #include "RunningProgram.h"
+#include "WidePath.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ class ExecutePage : public SettingsPage {
   ExecutePage() : SettingsPage(IDD_EXECUTE_PAGE, PLUGIN_ACTIONTYPE, kLayout) {}
 
  protected:
+  void OnInit() override {
+    for (int id : {IDC_EXECUTE_COMMAND, IDC_EXECUTE_PARAMETER, IDC_EXECUTE_DIR}) MakeUnicodeEdit(id);
+  }
   bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
     if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
     if (LOWORD(wParam) == IDC_EXECUTE_BROWSECOMMAND) {
@@ -33,37 +37,37 @@ class ExecutePage : public SettingsPage {
 
  private:
   void BrowseCommand() {
-    char file[MAX_PATH] = "";
-    GetDlgItemTextA(Window(), IDC_EXECUTE_COMMAND, file, MAX_PATH - 1);
-    OPENFILENAMEA dialog = {};
+    wchar_t file[MAX_PATH] = L"";
+    GetDlgItemTextW(Window(), IDC_EXECUTE_COMMAND, file, MAX_PATH - 1);
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = Window();
-    dialog.lpstrFilter = "All Files\0*.*\0";
+    dialog.lpstrFilter = L"All Files\0*.*\0";
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = OFN_READONLY | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
                    OFN_DONTADDTORECENT | OFN_EXPLORER;
-    if (GetOpenFileNameA(&dialog)) SetDlgItemTextA(Window(), IDC_EXECUTE_COMMAND, file);
+    if (GetOpenFileNameW(&dialog)) SetDlgItemTextW(Window(), IDC_EXECUTE_COMMAND, file);
   }
 
   static int CALLBACK SelectInitial(HWND window, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    if (message == BFFM_INITIALIZED) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
   }
 
   void BrowseDirectory() {
-    char dir[MAX_PATH] = "";
-    GetDlgItemTextA(Window(), IDC_EXECUTE_DIR, dir, MAX_PATH);
-    BROWSEINFOA browse = {};
+    wchar_t dir[MAX_PATH] = L"";
+    GetDlgItemTextW(Window(), IDC_EXECUTE_DIR, dir, MAX_PATH);
+    BROWSEINFOW browse = {};
     browse.hwndOwner = Window();
-    browse.lpszTitle = "Select working directory...";
+    browse.lpszTitle = L"Select working directory...";
     browse.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
     browse.lpfn = SelectInitial;
     browse.lParam = reinterpret_cast<LPARAM>(dir);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
     if (chosen == nullptr) return;
-    char path[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, path)) SetDlgItemTextA(Window(), IDC_EXECUTE_DIR, path);
+    wchar_t path[MAX_PATH];
+    if (SHGetPathFromIDListW(chosen, path)) SetDlgItemTextW(Window(), IDC_EXECUTE_DIR, path);
     CoTaskMemFree(chosen);  // the shell's allocator
   }
 
@@ -95,12 +99,12 @@ void ExecutePlugin::Load(int actionId, xmlNode* firstChild) {
   for (xmlNode* node = firstChild; node != nullptr; node = node->next) {
     if (node->type != XML_ELEMENT_NODE || node->children == nullptr) continue;
     if (IsElement(node, "command")) {
-      record.command = NodeText(node->children);
+      record.command = FirstChildWideText(node);
       hasCommand = true;
     } else if (IsElement(node, "parameter")) {
-      record.parameter = NodeText(node->children);
+      record.parameter = FirstChildWideText(node);
     } else if (IsElement(node, "dir")) {
-      record.dir = NodeText(node->children);
+      record.dir = FirstChildWideText(node);
     } else if (IsElement(node, "switch")) {
       std::string value = NodeText(node->children);
       record.switchTo = m_engine != nullptr ? m_engine->ParseBool(value.c_str()) : _stricmp(value.c_str(), "yes") == 0;
@@ -122,31 +126,31 @@ void ExecutePlugin::AppendDebugInfo(std::string& text, bool forAction, int actio
   if (!forAction) {
     text += "\t\tNo additional information\n";
   } else if (const ExecuteRecord* record = Find(actionId)) {
-    text += "\t\tCommand: " + record->command + "\n";
-    text += "\t\tParameters: " + record->parameter + "\n";
-    text += "\t\tWorking directory: " + record->dir + "\n";
+    text += "\t\tCommand: " + ShownText(record->command) + "\n";
+    text += "\t\tParameters: " + ShownText(record->parameter) + "\n";
+    text += "\t\tWorking directory: " + ShownText(record->dir) + "\n";
     if (record->switchTo) text += "\t\tSwitch to it when it is already running\n";
   }
 }
 
 ExecuteRecord ExecutePlugin::ReadPage() {
-  return ExecuteRecord{m_page.ItemText(IDC_EXECUTE_COMMAND), m_page.ItemText(IDC_EXECUTE_PARAMETER),
-                       m_page.ItemText(IDC_EXECUTE_DIR),
+  return ExecuteRecord{m_page.ItemWideText(IDC_EXECUTE_COMMAND), m_page.ItemWideText(IDC_EXECUTE_PARAMETER),
+                       m_page.ItemWideText(IDC_EXECUTE_DIR),
                        IsDlgButtonChecked(m_page.Window(), IDC_EXECUTE_SWITCH) == BST_CHECKED};
 }
 
 void ExecutePlugin::WritePage(const ExecuteRecord& record) {
-  SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_COMMAND, record.command.c_str());
-  SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_PARAMETER, record.parameter.c_str());
-  SetDlgItemTextA(m_page.Window(), IDC_EXECUTE_DIR, record.dir.c_str());
+  m_page.SetItemWideText(IDC_EXECUTE_COMMAND, record.command);
+  m_page.SetItemWideText(IDC_EXECUTE_PARAMETER, record.parameter);
+  m_page.SetItemWideText(IDC_EXECUTE_DIR, record.dir);
   CheckDlgButton(m_page.Window(), IDC_EXECUTE_SWITCH, record.switchTo ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int ExecutePlugin::Run(const ExecuteRecord& record) {
   if (!record.switchTo) {
     // The outcome is not looked at: a missing file or association is not reported.
-    ShellExecuteA(nullptr, "open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
-                   SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", record.command.c_str(), record.parameter.c_str(), record.dir.c_str(),
+                  SW_SHOWNORMAL);
     return 0;
   }
   ProgramImage program;
@@ -164,6 +168,6 @@ int ExecutePlugin::Run(const ExecuteRecord& record) {
 }
 
 std::string ExecutePlugin::Describe(const ExecuteRecord& record) {
-  size_t slash = record.command.find_last_of('\\');
-  return slash == std::string::npos ? record.command : record.command.substr(slash + 1);
+  size_t slash = record.command.find_last_of(L'\\');
+  return ShownText(slash == std::wstring::npos ? record.command : record.command.substr(slash + 1));
 }

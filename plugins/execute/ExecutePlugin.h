@@ -1,6 +1,8 @@
 // "Execute File": the shell opens a program, document, folder or URL, with optional
 // parameters in an optional working directory. With "Switch to it when it is already
-// running", a window of the program comes to the front instead when it runs.
+// running", a window of the program comes to the front instead when it runs. The command,
+// parameters and folder keep every character (a path may name a folder outside the system
+// code page); the list and the debug report show them in it.
 #ifndef TAMBRELPLUG_EXECUTEPLUGIN_H
 #define TAMBRELPLUG_EXECUTEPLUGIN_H
 
@@ -9,9 +11,9 @@
 #include "ActionPlugin.h"
 
 struct ExecuteRecord {
-  std::string command;    // never empty once stored from conf.xml
-  std::string parameter;
-  std::string dir;
+  std::wstring command;    // never empty once stored from conf.xml
+  std::wstring parameter;
+  std::wstring dir;
   bool switchTo = false;  // <switch>yes</switch>, written only when on
 };
 

@@ -8,18 +8,10 @@
 #include <algorithm>
 
 #include "HeldModifiers.h"
+#include "ProgramFilter.h"
 #include "UniqueHandle.h"
 
 namespace {
-
-std::wstring Wide(const std::string& text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 1) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-  wide.resize(static_cast<size_t>(length) - 1);
-  return wide;
-}
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
@@ -92,8 +84,9 @@ BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM context) {
   bool appWindow = (exStyle & WS_EX_APPWINDOW) != 0;
   if (!IsWindowVisible(window) || (!appWindow && ((exStyle & WS_EX_TOOLWINDOW) || GetWindow(window, GW_OWNER))))
     return TRUE;
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
+  // A UWP app's frame counts as the app it hosts.
+  wchar_t name[MAX_PATH];
+  DWORD process = ProcessOfWindow(window, name, MAX_PATH);
   auto known = std::find_if(search->processes.begin(), search->processes.end(),
                             [&](const std::pair<DWORD, bool>& p) { return p.first == process; });
   if (known == search->processes.end()) {
@@ -143,8 +136,8 @@ static bool ProgramOfPath(const std::wstring& path, ProgramImage* program) {
   return true;
 }
 
-bool ProgramOfCommand(const std::string& command, ProgramImage* program) {
-  std::wstring path = Wide(command);
+bool ProgramOfCommand(const std::wstring& command, ProgramImage* program) {
+  std::wstring path = command;
   size_t first = path.find_first_not_of(L" \t"), last = path.find_last_not_of(L" \t");
   if (first == std::wstring::npos) return false;
   path = path.substr(first, last - first + 1);
@@ -187,17 +180,17 @@ void RaiseWindow(HWND window) {
   SetForegroundWindow(window);
 }
 
-void StartProgram(const std::string& command, const std::string& parameter, const std::string& dir) {
+void StartProgram(const std::wstring& command, const std::wstring& parameter, const std::wstring& dir) {
   EarnForeground();
-  SHELLEXECUTEINFOA info = {};
+  SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpVerb = "open";
+  info.lpVerb = L"open";
   info.lpFile = command.c_str();
   info.lpParameters = parameter.c_str();
   info.lpDirectory = dir.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&info)) return;  // not reported, as without switching
+  if (!ShellExecuteExW(&info)) return;  // not reported, as without switching
   // The program's first window takes the foreground itself, with the right passed on.
   if (info.hProcess != nullptr) {
     AllowSetForegroundWindow(GetProcessId(info.hProcess));

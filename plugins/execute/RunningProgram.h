@@ -11,9 +11,10 @@
 //   the keyboard hook. ShowWindowAsync does not.
 // - A 32-bit program that starts System32\x.exe gets SysWOW64\x.exe (file system
 //   redirection); Sysnative names the real System32. The copies count as one program.
-// - A console window names the first program attached to it as its process; UWP apps'
-//   top-level windows belong to ApplicationFrameHost.exe, so a command that starts one finds
-//   none of its windows and starts it as before.
+// - A console window names the first program attached to it as its process. UWP apps'
+//   top-level windows belong to ApplicationFrameHost.exe, and count as the app whose window
+//   they host (ProgramFilter.h); a minimised one hosts none, so a command that starts such an
+//   app then finds none of its windows and starts it as before.
 #ifndef TAMBRELPLUG_RUNNINGPROGRAM_H
 #define TAMBRELPLUG_RUNNINGPROGRAM_H
 
@@ -38,7 +39,7 @@ FolderAliases CurrentFolderAliases();
 // False for a command that names no program: a document, a folder, a URL. A shortcut file
 // (.lnk) names its target. A bare file name without extension is taken as an .exe, as the
 // shell finds programs.
-bool ProgramOfCommand(const std::string& command, ProgramImage* program);
+bool ProgramOfCommand(const std::wstring& command, ProgramImage* program);
 
 // Whether a process's image (a full path) is the program: by full path, with the aliased
 // folders as one, or by file name; without regard to case.
@@ -59,6 +60,6 @@ void RaiseWindow(HWND window);
 
 // Starts the command as the shell opens it, letting the started program take the
 // foreground.
-void StartProgram(const std::string& command, const std::string& parameter, const std::string& dir);
+void StartProgram(const std::wstring& command, const std::wstring& parameter, const std::wstring& dir);
 
 #endif

@@ -73,6 +73,7 @@ class Page : public SettingsPage {
 
  protected:
   void OnInit() override {
+    MakeUnicodeEdit(IDC_SEQUENCE_PROGRAMS);
     HWND edit = Item(IDC_SEQUENCE_TEXT);
     SendMessageA(edit, EM_LIMITTEXT, kMaxShortcut, 0);
     // The original procedure is in place before the filter can be called.

@@ -9,6 +9,7 @@
 #include "PluginResources.h"
 #include "PluginXml.h"
 #include "SequencePage.h"
+#include "WidePath.h"
 
 SequencePlugin::SequencePlugin()
     : BuiltInPlugin("Keyboard Shortcut Plugin", SEQUENCE_PLUGIN_GUID,
@@ -56,13 +57,13 @@ void SequencePlugin::OnToggle(bool toggled) {
   // The program is looked up once per toggle, and only where some shortcut has a filter:
   // this can be inside the hook.
   if (toggled && m_filtered > 0) {
-    char program[MAX_PATH];
-    ForegroundProgram(program, sizeof program);
+    wchar_t program[MAX_PATH];
+    ForegroundProgram(program, MAX_PATH);
     SetProgram(program);
   }
 }
 
-void SequencePlugin::SetProgram(const char* name) {
+void SequencePlugin::SetProgram(const wchar_t* name) {
   int number = m_programNames.NumberOf(name);
   if (number != m_program) ElectFor(number);
 }
@@ -95,7 +96,7 @@ LRESULT SequencePlugin::PreTranslateMessage(MSG* msg) {
   return m_page != nullptr && Dialog::IsDialogMessageFor(m_page->Window(), msg) ? 1 : 0;
 }
 
-void SequencePlugin::Store(int actionId, const char* text, size_t length, const std::string& programs) {
+void SequencePlugin::Store(int actionId, const char* text, size_t length, const std::wstring& programs) {
   auto it = m_shortcuts.find(actionId);
   if (it != m_shortcuts.end()) {
     m_trie.Remove(it->second.text, it->second.length, actionId);
@@ -131,7 +132,7 @@ void SequencePlugin::ShortcutChanged(const Shortcut& shortcut) {
 void SequencePlugin::Load(int actionId, xmlNode* firstChild) {
   std::string text = NodeText(firstChild);  // an empty element has no child: empty text
   const xmlNode* element = firstChild != nullptr ? firstChild->parent : nullptr;
-  std::string programs = element != nullptr ? AttributeText(element, "programs") : std::string();
+  std::wstring programs = element != nullptr ? AttributeWideText(element, "programs") : std::wstring();
   Store(actionId, text.data(), text.size(), programs);
 }
 
@@ -141,7 +142,7 @@ void SequencePlugin::Apply(int actionId) {
   char text[kMaxShortcut + 1] = {};
   int length = GetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_TEXT, text, sizeof text);
   Store(actionId, text, length > 0 ? static_cast<size_t>(length) : 0,
-        m_page->ItemText(IDC_SEQUENCE_PROGRAMS));
+        m_page->ItemWideText(IDC_SEQUENCE_PROGRAMS));
   Select(actionId);
 }
 
@@ -150,7 +151,7 @@ void SequencePlugin::Save(int actionId, xmlNode* element) {
   if (it == m_shortcuts.end()) return;
   AddContent(element, it->second.text);
   if (it->second.programs.empty()) return;
-  xmlSetProp(element, X("programs"), Utf8Text(m_programNames.List(it->second.programs, ";").c_str()).Get());
+  xmlSetProp(element, X("programs"), X(WideToUtf8(m_programNames.List(it->second.programs, L";")).c_str()));
   if (it->second.length == 0) xmlAddChild(element, xmlNewDocComment(element->doc, X("")));
 }
 
@@ -160,8 +161,7 @@ void SequencePlugin::Select(int actionId) {
   auto it = actionId != 0 ? m_shortcuts.find(actionId) : m_shortcuts.end();
   bool known = it != m_shortcuts.end();
   SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_TEXT, known ? it->second.text : "");
-  SetDlgItemTextA(m_page->Window(), IDC_SEQUENCE_PROGRAMS,
-                  known ? m_programNames.List(it->second.programs, "; ").c_str() : "");
+  m_page->SetItemWideText(IDC_SEQUENCE_PROGRAMS, known ? m_programNames.List(it->second.programs, L"; ") : L"");
 }
 
 void SequencePlugin::Remove(int actionId) {
@@ -275,7 +275,7 @@ const char* SequencePlugin::GetShortcutText(int actionId) {
   auto it = m_shortcuts.find(actionId);
   if (it == m_shortcuts.end()) return "Unknown";
   if (it->second.programs.empty()) return it->second.text;
-  m_text = std::string(it->second.text) + " [" + m_programNames.List(it->second.programs, "; ") + "]";
+  m_text = std::string(it->second.text) + " [" + ShownText(m_programNames.List(it->second.programs, L"; ")) + "]";
   return m_text.c_str();
 }
 

@@ -55,7 +55,7 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
 
   // The program the keys would have gone to: looked up when the toggle goes on. Public for
   // the tests, which set it themselves.
-  void SetProgram(const char* name);
+  void SetProgram(const wchar_t* name);
 
   const char* TypedText() const { return m_typed; }
   int CurrentAction() const { return m_current; }
@@ -71,7 +71,7 @@ class SequencePlugin : public BuiltInPlugin, public ShortcutTypePart, public Not
     size_t length;
     std::vector<int> programs;  // the filter, as numbers of m_programNames; empty for none
   };
-  void Store(int actionId, const char* text, size_t length, const std::string& programs);
+  void Store(int actionId, const char* text, size_t length, const std::wstring& programs);
   static Admission AdmissionOf(const void* plugin, int actionId);
   bool Admitted(const Shortcut& shortcut) const;
   void ElectFor(int program);

@@ -43,23 +43,7 @@ class TypeTextPage : public SettingsPage {
   TypeTextPage() : SettingsPage(IDD_TYPETEXT_PAGE, PLUGIN_ACTIONTYPE, kLayout) {}
 
  protected:
-  void OnInit() override {
-    // The dialog manager made the template's edit with the A functions: it would keep its
-    // text in the system code page. A Unicode edit takes its place, id, style and font.
-    HWND ansi = Item(IDC_TYPETEXT_TEXT);
-    RECT rect;
-    GetWindowRect(ansi, &rect);
-    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
-    HWND edit = CreateWindowExW(
-        static_cast<DWORD>(GetWindowLongW(ansi, GWL_EXSTYLE)), L"EDIT", L"",
-        static_cast<DWORD>(GetWindowLongW(ansi, GWL_STYLE)), rect.left, rect.top, rect.right - rect.left,
-        rect.bottom - rect.top, Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TYPETEXT_TEXT)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Window(), GWLP_HINSTANCE)), nullptr);
-    if (edit == nullptr) return;  // the template's edit stays, within the system code page
-    SendMessageW(edit, WM_SETFONT, SendMessageW(ansi, WM_GETFONT, 0, 0), FALSE);
-    SetWindowPos(edit, ansi, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // its tab position
-    DestroyWindow(ansi);
-  }
+  void OnInit() override { MakeUnicodeEdit(IDC_TYPETEXT_TEXT); }
 
  private:
   static constexpr LayoutMapEntry kLayout[] = {
@@ -88,13 +72,14 @@ class TypeTextSettingsPage : public SettingsPage {
     if (!SettingsPage::Open(parent, rect)) return false;
     m_filling = true;
     SetDlgItemInt(Window(), IDC_TYPETEXT_PASTELONGER, static_cast<UINT>(owner->PasteLongerThan()), FALSE);
-    SetDlgItemTextA(Window(), IDC_TYPETEXT_ALWAYSTYPE, JoinPrograms(owner->AlwaysTypeIn(), "; ").c_str());
+    SetItemWideText(IDC_TYPETEXT_ALWAYSTYPE, JoinPrograms(owner->AlwaysTypeIn(), L"; "));
     m_filling = false;
     return true;
   }
   bool OwnedBy(const TypeTextPlugin* plugin) const { return IsOpen() && m_owner == plugin; }
 
  protected:
+  void OnInit() override { MakeUnicodeEdit(IDC_TYPETEXT_ALWAYSTYPE); }
   bool OnPageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
     if (message != WM_COMMAND || HIWORD(wParam) != EN_CHANGE || m_owner == nullptr || m_filling) return false;
     if (LOWORD(wParam) == IDC_TYPETEXT_PASTELONGER) {
@@ -104,7 +89,7 @@ class TypeTextSettingsPage : public SettingsPage {
       return true;
     }
     if (LOWORD(wParam) == IDC_TYPETEXT_ALWAYSTYPE) {
-      m_owner->SetAlwaysTypeIn(ItemText(IDC_TYPETEXT_ALWAYSTYPE));
+      m_owner->SetAlwaysTypeIn(ItemWideText(IDC_TYPETEXT_ALWAYSTYPE));
       return true;
     }
     return false;
@@ -152,9 +137,9 @@ void AppendUnit(std::vector<INPUT>& input, wchar_t unit) {
 
 }  // namespace
 
-const char kDefaultAlwaysTypeIn[] =
-    "conhost.exe;OpenConsole.exe;WindowsTerminal.exe;cmd.exe;powershell.exe;pwsh.exe;mintty.exe;putty.exe;"
-    "ConEmu.exe;ConEmu64.exe";
+const wchar_t kDefaultAlwaysTypeIn[] =
+    L"conhost.exe;OpenConsole.exe;WindowsTerminal.exe;cmd.exe;powershell.exe;pwsh.exe;mintty.exe;putty.exe;"
+    L"ConEmu.exe;ConEmu64.exe";
 
 size_t CharacterCount(const std::wstring& text) {
   size_t count = 0;
@@ -165,25 +150,17 @@ size_t CharacterCount(const std::wstring& text) {
   return count;
 }
 
-bool PastesInto(size_t characters, int longerThan, const char* program, const char* windowClass,
-                const std::vector<std::string>& alwaysTypeIn) {
+bool PastesInto(size_t characters, int longerThan, const wchar_t* program, const char* windowClass,
+                const std::vector<std::wstring>& alwaysTypeIn) {
   if (longerThan <= 0 || characters <= static_cast<size_t>(longerThan)) return false;
-  for (const std::string& name : alwaysTypeIn)
+  for (const std::wstring& name : alwaysTypeIn)
     if (SameProgram(name.c_str(), program)) return false;
   // A console window reports the first program attached to it as its process, whatever
   // that is (cmd.exe, python.exe, ...), not the console host: its class names it.
   return strcmp(windowClass, "ConsoleWindowClass") != 0;
 }
 
-std::wstring Utf8ToUtf16(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  int size = static_cast<int>(text.size());
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
-  return wide;
-}
+std::wstring Utf8ToUtf16(const std::string& text) { return Utf8ToWide(X(text.c_str())); }
 
 std::string StoredText(const std::wstring& edited) {
   std::wstring clean;
@@ -265,13 +242,13 @@ void TypeTextPlugin::LoadSettings(xmlNode* firstChild) {
     if (IsElement(node, "pastelongerthan") && node->children != nullptr)
       SetPasteLongerThan(static_cast<int>(strtol(NodeText(node->children).c_str(), nullptr, 10)));
     else if (IsElement(node, "alwaystypein"))
-      SetAlwaysTypeIn(NodeText(node->children));
+      SetAlwaysTypeIn(FirstChildWideText(node));
   }
 }
 
 void TypeTextPlugin::SaveSettings(xmlNode* pluginElement) {
   AddTextChild(pluginElement, "pastelongerthan", std::to_string(m_pasteLongerThan));
-  AddTextChild(pluginElement, "alwaystypein", JoinPrograms(m_alwaysTypeIn, ";"));
+  AddTextChild(pluginElement, "alwaystypein", JoinPrograms(m_alwaysTypeIn, L";"));
 }
 
 bool TypeTextPlugin::SettingsPageOpen() const { return m_settingsPage != nullptr && m_settingsPage->OwnedBy(this); }
@@ -314,10 +291,7 @@ void TypeTextPlugin::AppendDebugInfo(std::string& text, bool forAction, int acti
 }
 
 std::string TypeTextPlugin::ReadPage() {
-  HWND edit = m_page.Item(IDC_TYPETEXT_TEXT);
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
-  return StoredText(text);
+  return StoredText(m_page.ItemWideText(IDC_TYPETEXT_TEXT));
 }
 
 void TypeTextPlugin::WritePage(const std::string& text) {
@@ -331,10 +305,10 @@ void TypeTextPlugin::WritePage(const std::string& text) {
       shown += stored[i++];
     }
   }
-  SetWindowTextW(m_page.Item(IDC_TYPETEXT_TEXT), shown.c_str());
+  m_page.SetItemWideText(IDC_TYPETEXT_TEXT, shown);
 }
 
-void TypeTextPlugin::ClearPage() { SetWindowTextW(m_page.Item(IDC_TYPETEXT_TEXT), L""); }
+void TypeTextPlugin::ClearPage() { m_page.SetItemWideText(IDC_TYPETEXT_TEXT, L""); }
 
 std::string TypeTextPlugin::Describe(const std::string& text) {
   return DebugReportOpen() ? LengthText(text) : DisplayText(FirstLine(Utf8ToUtf16(text)));
@@ -344,8 +318,9 @@ int TypeTextPlugin::Run(const std::string& text) {
   std::wstring wide = Utf8ToUtf16(text);
   size_t characters = CharacterCount(wide);
   if (m_pasteLongerThan > 0 && characters > static_cast<size_t>(m_pasteLongerThan)) {
-    char program[MAX_PATH], windowClass[64] = "";
-    ForegroundProgram(program, sizeof program);
+    wchar_t program[MAX_PATH];
+    char windowClass[64] = "";
+    ForegroundProgram(program, MAX_PATH);
     GetClassNameA(GetForegroundWindow(), windowClass, sizeof windowClass);
     if (PastesInto(characters, m_pasteLongerThan, program, windowClass, m_alwaysTypeIn)) {
       if (!m_paster) m_paster.reset(new ClipboardPaster);

@@ -36,13 +36,13 @@ std::vector<INPUT> BuildTextInput(const std::wstring& text);
 size_t CharacterCount(const std::wstring& text);
 
 // The programs typed into by default: console and terminal hosts, whose Ctrl+V is no paste.
-extern const char kDefaultAlwaysTypeIn[];
+extern const wchar_t kDefaultAlwaysTypeIn[];
 
 // Whether a text of this many characters is pasted into the foreground window of this
 // program (a file name) and window class: it is longer than longerThan (0: never), and the
 // program is none of alwaysTypeIn and no console.
-bool PastesInto(size_t characters, int longerThan, const char* program, const char* windowClass,
-                const std::vector<std::string>& alwaysTypeIn);
+bool PastesInto(size_t characters, int longerThan, const wchar_t* program, const char* windowClass,
+                const std::vector<std::wstring>& alwaysTypeIn);
 
 class TypeTextPlugin : public ActionPlugin<std::string> {  // the texts in UTF-8
  public:
@@ -62,8 +62,8 @@ class TypeTextPlugin : public ActionPlugin<std::string> {  // the texts in UTF-8
 
   int PasteLongerThan() const { return m_pasteLongerThan; }
   void SetPasteLongerThan(int characters);
-  const std::vector<std::string>& AlwaysTypeIn() const { return m_alwaysTypeIn; }
-  void SetAlwaysTypeIn(const std::string& list) { m_alwaysTypeIn = ParsePrograms(list); }
+  const std::vector<std::wstring>& AlwaysTypeIn() const { return m_alwaysTypeIn; }
+  void SetAlwaysTypeIn(const std::wstring& list) { m_alwaysTypeIn = ParsePrograms(list); }
   // The paste under way, if any, for the tests: null before the first.
   ClipboardPaster* Paster() const { return m_paster.get(); }
 
@@ -79,7 +79,7 @@ class TypeTextPlugin : public ActionPlugin<std::string> {  // the texts in UTF-8
   bool SettingsPageOpen() const;
 
   int m_pasteLongerThan = 200;
-  std::vector<std::string> m_alwaysTypeIn;
+  std::vector<std::wstring> m_alwaysTypeIn;
   std::unique_ptr<ClipboardPaster> m_paster;  // made at the first paste
   TypeTextSettingsPage* m_settingsPage = nullptr;  // while this plugin has it open
 };

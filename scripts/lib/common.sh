@@ -158,6 +158,10 @@ start_session() {
   local arch=$1
   export WINEPREFIX="$BUILD/wineprefix-$arch"
   export WINEDEBUG=${WINEDEBUG:--all}
+  # Wine names Unix files in the locale's character set: in C.UTF-8 (the one locale these
+  # hosts are sure to have) every name works, and the ANSI code page is 1252, which cannot
+  # hold the Greek and Cyrillic folder names that the tests and the package check run from.
+  export LC_ALL=C.UTF-8
   export WINELOADER; WINELOADER=$(wine_loader "$arch")
   export TAMBREL_WINE="$WINELOADER"
   [ "$arch" = x86_64 ] && export WINEARCH=win64 || export WINEARCH=win32
@@ -313,8 +317,9 @@ make_package() {
 check_package() {
   local arch=$1 version name zip out bad=0
   version=$(tambrel_version); name="tambrel-$version-win32"; zip="$BUILD/$name.zip"
-  out="$BUILD/package-check"
-  rm -rf "$out"; mkdir -p "$out"
+  # Unzipped where a user in another script may put it: a folder that the code page cannot name.
+  out="$BUILD/package-check/Tambrel-Ωμέγα-Юникод"
+  rm -rf "$BUILD/package-check"; mkdir -p "$out"
   (cd "$BUILD" && sha256sum --quiet -c SHA256SUMS) || { echo "package: SHA256SUMS does not fit" >&2; bad=1; }
   python3 -m zipfile -e "$zip" "$out" || { echo "package: $zip does not unzip" >&2; return 1; }
   local want have

@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "TestClipboard.h"
+#include "StartupShortcut.h"
 #include "TestSupport.h"
+#include "WidePath.h"
+#include "resource.h"
 #include "XTools.h"
 
 namespace {
@@ -55,44 +58,6 @@ std::string ComboBinding(int vk, int modifiers, const char* attributes, const ch
 
 bool Seen(const char* key) { return std::find(gKeys.begin(), gKeys.end(), key) != gKeys.end(); }
 
-// Copies of probewindow.exe under other names, for program filters; ended with the test,
-// however it ends.
-struct Probes {
-  std::vector<PROCESS_INFORMATION> processes;
-  ~Probes() {
-    for (PROCESS_INFORMATION& probe : processes) {
-      TerminateProcess(probe.hProcess, 0);
-      WaitForSingleObject(probe.hProcess, 5000);
-      if (probe.hThread != nullptr) CloseHandle(probe.hThread);
-      CloseHandle(probe.hProcess);
-    }
-  }
-  // Starts name.exe with a window titled "Probe name", or the title given.
-  bool Start(const TempWorkDir& dir, const char* name, const char* windowTitle = nullptr) {
-    std::string exe = dir.File((std::string(name) + ".exe").c_str());
-    CopyFileA((ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);  // in use: there already
-    std::string title = windowTitle != nullptr ? windowTitle : std::string("Probe ") + name;
-    std::string command = std::string("\"") + exe + "\" " + title;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION probe = {};
-    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &probe))
-      return false;
-    processes.push_back(probe);
-    // Up and showing before any window is focused: a probe that showed its window later
-    // would take the focus from the one the test chose.
-    return WaitForInputIdle(probe.hProcess, kTimeoutMs) == 0 &&
-           PumpUntil([&] { return FindWindowA("STATIC", title.c_str()) != nullptr; }, kTimeoutMs);
-  }
-  // A probe that another program started, ended with the test like the others.
-  void Adopt(HWND window) {
-    PROCESS_INFORMATION probe = {};
-    GetWindowThreadProcessId(window, &probe.dwProcessId);
-    probe.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, probe.dwProcessId);
-    if (probe.hProcess != nullptr) processes.push_back(probe);
-  }
-};
-
 class RealProgram : public ::testing::Test {
  protected:
   RealProgram() : dir({"tambrelplug.dll", "quitplugin.dll"}), shell(dir) {}
@@ -113,15 +78,15 @@ class RealProgram : public ::testing::Test {
              const std::string& plugins = "") {
     *why = WhyNoXdotool(dir);
     if (!why->empty()) return false;
-    WriteWholeFile(dir.File("quit-after.txt"), std::to_string(quitAfter));
-    WriteWholeFile(dir.File("conf.xml"),
+    std::wstring folder = Folder();
+    WriteWholeFile(folder + L"\\quit-after.txt", std::to_string(quitAfter));
+    WriteWholeFile(folder + L"\\conf.xml",
                    "<tambrel version=\"2.01\"><options><option name=\"log\">yes</option>" + options +
                        "</options><plugins>" + plugins +
                        "</plugins><actions>" + actions + "</actions></tambrel>");
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    std::string exe = ProgramFolder() + "\\tambrel.exe";
-    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &startup,
+    if (!CreateProcessW(Program().c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
       *why = "tambrel.exe did not start";
       return false;
@@ -130,7 +95,7 @@ class RealProgram : public ::testing::Test {
       DWORD code = STILL_ACTIVE;
       GetExitCodeProcess(process.hProcess, &code);
       ADD_FAILURE() << "tambrel.exe did not come up; exit code " << code << "; log:\n"
-                    << ReadWholeFile(dir.File("tambrel.log"));
+                    << ReadWholeFile(folder + L"\\tambrel.log");
       *why = "tambrel.exe did not come up";
       return false;
     }
@@ -171,12 +136,24 @@ class RealProgram : public ::testing::Test {
     PumpUntil([&] { return (main = FindWindowA("#32770", "Tambrel")) != nullptr && IsWindowVisible(main); }, kTimeoutMs);
     return main != nullptr && IsWindowVisible(main) ? main : nullptr;
   }
+  // The program runs from the test's folder, or after RunFromUnicodeFolder from a folder in it
+  // that the system code page cannot name, which holds its own copy of the program, as an
+  // unzipped download does.
+  void RunFromUnicodeFolder() {
+    unicodeFolder =
+        MakeUnicodeFolder(dir, {"tambrel.exe", "hookpad.dll", "libxml2.dll", "tambrelplug.dll", "quitplugin.dll"});
+  }
+  std::wstring Folder() const { return unicodeFolder.empty() ? Wide(dir.Path()) : unicodeFolder; }
+  std::wstring Program() const {
+    return unicodeFolder.empty() ? Wide(ProgramFolder() + "\\tambrel.exe") : unicodeFolder + L"\\tambrel.exe";
+  }
   static bool Visible(const char* windowClass, const char* caption) {
     HWND found = FindWindowA(windowClass, caption);
     return found != nullptr && IsWindowVisible(found);
   }
 
   TempWorkDir dir;
+  std::wstring unicodeFolder;
   UnixShell shell;
   PROCESS_INFORMATION process = {};
   HWND window = nullptr;
@@ -474,9 +451,14 @@ TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
     return std::string("<action><shortcut plugin=\"") + kSequenceGuid + "\"" + programs + ">NP</shortcut>" +
            "<actiontype plugin=\"" + kMacroGuid + "\">" + macro + "</actiontype></action>";
   };
+  // Names outside the system code page, in UTF-8 as conf.xml holds them: "Bloknot.exe" in
+  // Cyrillic. "Tetrad'.exe", as long, would be shown as the same "???????.exe".
+  const char kNotepadUtf8[] = "\xD0\x91\xD0\xBB\xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE\xD1\x82.exe";
+  const std::wstring notepad = L"\u0411\u043b\u043e\u043a\u043d\u043e\u0442";
+  const std::wstring exercise = L"\u0422\u0435\u0442\u0440\u0430\u0434\u044c";
   std::string why;
   if (!Start(binding(" programs=\"alpha.exe\"", "a") + binding(" programs=\"BETA.EXE; gamma.exe\"", "b") +
-                 binding("", "c"),
+                 binding("", "c") + binding((std::string(" programs=\"") + kNotepadUtf8 + "\"").c_str(), "d"),
              60000, &why))
     GTEST_SKIP() << why;
   Probes probes;
@@ -491,6 +473,16 @@ TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
     EXPECT_TRUE(PumpUntil([&] { return ProbeText(title.c_str()) == typed; }, kTimeoutMs))
         << title << " got \"" << ProbeText(title.c_str()) << "\"";
   }
+  ASSERT_TRUE(probes.Start(dir, notepad, "Probe notepad"));
+  ASSERT_TRUE(probes.Start(dir, exercise, "Probe exercise"));
+  for (const char* title : {"Probe notepad", "Probe exercise"}) {
+    std::string output;
+    ASSERT_TRUE(FocusWindow(shell, FindWindowA("STATIC", title), title, &output)) << output;
+    Type("Pause n p");
+    std::string typed = strcmp(title, "Probe notepad") == 0 ? "d" : "c";
+    EXPECT_TRUE(PumpUntil([&] { return ProbeText(title) == typed; }, kTimeoutMs))
+        << title << " got \"" << ProbeText(title) << "\"";
+  }
   ASSERT_TRUE(Focus(&why)) << why;
   Type("Pause n p");  // in a program that no filter names
   EXPECT_TRUE(PumpUntil([&] { return std::find(gKeys.begin(), gKeys.end(), "char c") != gKeys.end(); }, kTimeoutMs))
@@ -499,7 +491,77 @@ TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
   ASSERT_TRUE(DeleteFileA(dir.File("conf.xml").c_str()));
   Type("Pause Escape");
   EXPECT_EQ(0u, WaitForExit(15000));
-  EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find("programs=\"BETA.EXE;gamma.exe\">NP<"));
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(std::string::npos, written.find("programs=\"BETA.EXE;gamma.exe\">NP<"));
+  EXPECT_NE(std::string::npos, written.find("programs=\"&#x411;&#x43B;&#x43E;&#x43A;&#x43D;&#x43E;&#x442;.exe\">NP<"))
+      << written;
+}
+
+// A top-level window of a process, by its caption, shown or not.
+struct TopWindowSearch {
+  DWORD process;
+  const char* caption;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopWindow(HWND window, LPARAM context) {
+  TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char text[64] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (owner != search->process || strcmp(text, search->caption) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND TopWindowOf(DWORD process, const char* caption) {
+  TopWindowSearch search = {process, caption, nullptr};
+  EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Unzipped to a folder that the system code page cannot name, the program starts, loads its
+// plugins, runs a binding by real keys, writes conf.xml, its log and the debug report there,
+// and makes the Startup shortcut that starts it there.
+TEST_F(RealProgram, RunsFromAFolderTheCodePageCannotName) {
+  RunFromUnicodeFolder();
+  struct ShortcutsGo {  // one left behind would start the program at the prefix's next boot
+    std::wstring program;
+    ~ShortcutsGo() { RemoveStartupShortcuts(program); }
+  } shortcuts = {Program()};
+  std::string why;
+  if (!Start(Binding("MM", kMacroGuid, "hi"), 60000, &why)) GTEST_SKIP() << why;
+  Type("Pause m m");
+  EXPECT_TRUE(PumpUntil([&] { return Seen("char i"); }, kTimeoutMs)) << (gKeys.empty() ? "nothing" : gKeys.back());
+
+  // "Start Tambrel when I sign in" in the settings window, then the main window's hidden
+  // "Debug Dump" button, as their clicks reach the windows.
+  HWND settings = TopWindowOf(process.dwProcessId, "Settings"), main = TopWindowOf(process.dwProcessId, "Tambrel");
+  ASSERT_NE(nullptr, settings);
+  ASSERT_NE(nullptr, main);
+  HWND box = GetDlgItem(settings, IDC_SETTINGS_STARTUP);
+  SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageA(settings, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_STARTUP, BN_CLICKED), reinterpret_cast<LPARAM>(box));
+  std::wstring target, working;
+  ASSERT_TRUE(ReadShortcut(StartupShortcutPath(), &target, &working));
+  EXPECT_EQ(Program(), target);
+  EXPECT_EQ(Folder(), working);
+  SendMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_MAIN_DEBUGDUMP, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_MAIN_DEBUGDUMP)));
+  std::string report = ReadWholeFile(Folder() + L"\\debug.txt");
+  EXPECT_NE(std::string::npos, report.find("Configuration file: " + ShownText(Folder()) + "\\conf.xml\r\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("\tStart at sign-in: shortcut " + ShownText(StartupShortcutPath()) + "\r\n"));
+  EXPECT_NE(std::string::npos, report.find("{92DF9468-C0AE-4198-91C8-53296E9EA06E} from tambrelplug.dll\r\n"));
+
+  // Nothing changed, so nothing would be written: without the file, the quit writes it whole.
+  ASSERT_TRUE(DeleteFileW((Folder() + L"\\conf.xml").c_str()));
+  Type("Pause Escape");
+  EXPECT_EQ(0u, WaitForExit(15000));
+  EXPECT_NE(std::string::npos, ReadWholeFile(Folder() + L"\\conf.xml").find(">MM</shortcut>"));
+  std::string log = ReadWholeFile(Folder() + L"\\tambrel.log");
+  EXPECT_NE(std::string::npos, log.find(" Notice: Tambrel started\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find(" Notice: Tambrel shut down\r\n")) << log;
 }
 
 // With a timeout of two seconds, a toggle left alone ends, and what is typed next goes on.

@@ -57,6 +57,30 @@ struct ConfigChanges : ::testing::Test {
   std::string Log() { return ReadWholeFile(dir.File("tambrel.log")); }
 };
 
+// conf.xml in a folder that the system code page cannot name: replaced with its backup, kept
+// aside, its backup's time read and its folder watched.
+TEST(ConfigStore, WorksInAFolderTheCodePageCannotName) {
+  TempWorkDir dir;
+  std::wstring folder = MakeUnicodeFolder(dir);
+  ConfigStore store(folder + L"\\conf.xml");
+  ASSERT_TRUE(store.Replace("first", nullptr));
+  HANDLE watch = store.WatchHandle();
+  ASSERT_NE(INVALID_HANDLE_VALUE, watch);
+  std::string old = "first";
+  ASSERT_TRUE(store.Replace("second", &old));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, 5000));
+  std::string bytes, error;
+  EXPECT_EQ(ConfigStore::kRead, store.Read(&bytes, &error));
+  EXPECT_EQ("second", bytes);
+  EXPECT_EQ(ConfigStore::kRead, store.Read(&bytes, &error, true));
+  EXPECT_EQ("first", bytes);
+  std::string when;
+  EXPECT_TRUE(store.BackupTime(&when));
+  std::wstring kept = store.KeepAside("other");
+  EXPECT_EQ(0u, kept.find(folder + L"\\conf.xml.not-loaded-"));
+  EXPECT_EQ("other", ReadWholeFile(kept));
+}
+
 TEST_F(ConfigChanges, SavesThatChangeNothingWriteNothing) {
   {
     TambrelEngine engine;  // no file: written from defaults at the end
@@ -97,7 +121,7 @@ TEST_F(ConfigChanges, ASaveKeepsTheFileItReplacesAsTheBackup) {
   EXPECT_FALSE(FileExists(dir.File("conf.xml.bak.new")));
 }
 
-BOOL WINAPI NoHardLinks(LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES) {
+BOOL WINAPI NoHardLinks(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES) {
   SetLastError(ERROR_INVALID_FUNCTION);
   return FALSE;
 }
@@ -129,7 +153,7 @@ TEST_F(ConfigChanges, WithoutHardLinksTheBackupIsACopyThatNeverHalfReplacesTheOl
   engine.Options().autoShow = false;
   EXPECT_TRUE(engine.Config().Save());  // the backup is best effort
   gConfigWriteFile = WriteFile;
-  gConfigHardLink = CreateHardLinkA;
+  gConfigHardLink = CreateHardLinkW;
   EXPECT_EQ(original, ReadWholeFile(dir.File("conf.xml.bak")));
   EXPECT_NE(first, Conf());
   EXPECT_FALSE(FileExists(dir.File("conf.xml.bak.new")));
@@ -139,7 +163,7 @@ TEST_F(ConfigChanges, TheBackupQuestionBothWaysAndABackupKeptAfterTwoStartsWitho
   std::string users = File(Binding("NP", "notepad"));
   WriteWholeFile(dir.File("conf.xml.bak"), users);
   std::string when;
-  ConfigStore store(dir.File("conf.xml"));
+  ConfigStore store(Wide(dir.File("conf.xml")));
   ASSERT_TRUE(store.BackupTime(&when));
   const std::string question = "conf.xml is missing. Start from the backup conf.xml.bak of " + when + "?";
   for (int start = 0; start < 2; ++start) {

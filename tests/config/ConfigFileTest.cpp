@@ -6,6 +6,7 @@
 
 #include "ConfigFile.h"
 #include "UniqueHandle.h"
+#include "WidePath.h"
 #include "EngineFixture.h"
 #include "NullPlugin.h"
 #include "TestPluginsLib.h"
@@ -34,7 +35,7 @@ std::string StateOf(TambrelEngine& engine) {
   std::string s;
   const EngineOptions& o = engine.Options();
   s += std::to_string(o.log) + std::to_string(o.autoActive) + std::to_string(o.autoShow) +
-       std::to_string(o.hookActive) + " " + o.logFile + "\n";
+       std::to_string(o.hookActive) + " " + ShownText(o.logFile) + "\n";
   for (const KeyInfo& key : engine.Keys())
     s += std::to_string(key.vk) + ":" + key.name + ":" + std::to_string(key.nameLength) + ":" + key.text + "\n";
   for (PluginRecord& r : engine.Registry())
@@ -71,7 +72,7 @@ TEST(ConfigFile, LoadsTheCurrentLayout) {
   EXPECT_TRUE(engine.Options().autoShow);
   EXPECT_FALSE(engine.Options().hookActive);
   EXPECT_FALSE(engine.HookInstalled());
-  EXPECT_EQ("mine.log", engine.Options().logFile);
+  EXPECT_EQ(L"mine.log", engine.Options().logFile);
   ASSERT_EQ(3u, engine.Keys().size());
   EXPECT_EQ(0, engine.Keys()[1].nameLength);
   EXPECT_EQ(0, engine.Keys()[2].vk);
@@ -551,20 +552,29 @@ TEST(ConfigFile, BindingsWrittenAsTheWholeDocumentWouldBe) {
   engine.Registry() = PluginRegistry();  // the plugin goes before the engine
 }
 
-TEST(ConfigFile, TextsCrossAsUtf8) {
+// Tambrel's texts cross from the system code page; a path (the log file's name) keeps
+// characters that the code page lacks.
+TEST(ConfigFile, TextsCrossAsUtf8AndPathsWhole) {
   TempWorkDir dir;
   CapturedBoxes boxes;
   FakeHooks hooks;
-  std::string ansi = "caf\xE9.log";  // e acute in the Western code page
+  std::string ansi = "caf\xE9";  // e acute in the Western code page
+  const std::wstring logFile = L"\u0416urnal-caf\u00e9.log";  // a Cyrillic letter, outside it
   {
     TambrelEngine engine;
     if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page";
-    engine.Options().logFile = ansi;
+    ASSERT_FALSE(engine.Keys().empty());
+    strcpy(engine.Keys()[0].text, ansi.c_str());
+    engine.Options().logFile = logFile;
   }
   // Without a declared encoding libxml2 writes characters beyond ASCII as references.
-  EXPECT_NE(std::string::npos, ReadWholeFile(dir.File("conf.xml")).find("\"logfile\">caf&#xE9;.log<"));
+  std::string written = ReadWholeFile(dir.File("conf.xml"));
+  EXPECT_NE(std::string::npos, written.find(">caf&#xE9;</key>"));
+  EXPECT_NE(std::string::npos, written.find("\"logfile\">&#x416;urnal-caf&#xE9;.log<"));
   TambrelEngine engine;
-  EXPECT_EQ(ansi, engine.Options().logFile);
+  ASSERT_FALSE(engine.Keys().empty());
+  EXPECT_EQ(ansi, engine.Keys()[0].text);
+  EXPECT_EQ(logFile, engine.Options().logFile);
 }
 
 }  // namespace

@@ -6,10 +6,46 @@
 #include "EngineFixture.h"
 #include "PlaceholderPlugin.h"
 #include "Shell.h"
+#include "WidePath.h"
 
 namespace {
 
 const char kBasicGuid[] = "{C0C0C0C0-1111-2222-3333-444455556666}";
+
+// From a folder that the system code page cannot name, with a plugin library named outside it
+// too: the plugins load, and conf.xml, the log and the debug report are written there and
+// read back at the next start.
+TEST(Lifecycle, RunsInAFolderTheCodePageCannotName) {
+  TempWorkDir dir;
+  std::wstring folder = MakeUnicodeFolder(dir);
+  const std::wstring library = L"\u043f\u043b\u0430\u0433\u0438\u043d.dll";
+  ASSERT_TRUE(CopyFileW(Wide(ProgramFolder() + "\\cplugin_basic.dll").c_str(), (folder + L"\\" + library).c_str(), FALSE));
+  InFolder in(folder);
+  CapturedBoxes boxes;
+  FakeHooks hooks;
+  {
+    TambrelEngine engine;
+    ASSERT_TRUE(engine.IsStarted());
+    EXPECT_EQ(folder + L"\\conf.xml", engine.ConfigPath());
+    ASSERT_EQ(1, engine.Registry().Count());
+    EXPECT_STREQ(kBasicGuid, engine.FindPlugin(1)->guid);
+    EXPECT_EQ(ShownText(library), engine.FindPlugin(1)->file);  // the lists show it in the code page
+    engine.Options().log = true;
+    engine.WriteDebugReport();
+  }
+  EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts()[0];
+  std::string report = ReadWholeFile(folder + L"\\debug.txt");
+  EXPECT_NE(std::string::npos, report.find("Configuration file: " + ShownText(folder) + "\\conf.xml\r\n")) << report;
+  EXPECT_NE(std::string::npos, ReadWholeFile(folder + L"\\conf.xml").find("<option name=\"log\">yes</option>"));
+  {
+    TambrelEngine engine;
+    EXPECT_TRUE(engine.Options().log);
+    EXPECT_EQ(1, engine.Registry().Count());
+  }
+  std::string log = ReadWholeFile(folder + L"\\tambrel.log");
+  EXPECT_NE(std::string::npos, log.find(" Notice: Tambrel started\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find(" Notice: Tambrel shut down\r\n")) << log;
+}
 
 TEST(Lifecycle, StartsWithoutConfigurationAndShutsDownInOrder) {
   TempWorkDir dir({"cplugin_basic.dll"});
@@ -22,7 +58,7 @@ TEST(Lifecycle, StartsWithoutConfigurationAndShutsDownInOrder) {
     EXPECT_TRUE(engine.IsStarted());
     EXPECT_TRUE(engine.IsActive());
     EXPECT_TRUE(engine.HookInstalled());
-    EXPECT_EQ(dir.File("conf.xml"), engine.ConfigPath());
+    EXPECT_EQ(Wide(dir.File("conf.xml")), engine.ConfigPath());
     EXPECT_EQ(141u, engine.Keys().size());  // built-in names when there is no file
   }
   EXPECT_EQ(nullptr, TambrelEngine::Instance());

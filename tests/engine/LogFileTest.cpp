@@ -65,13 +65,13 @@ TEST(LogFile, UnopenableFileIsReportedAsABoxOnly) {
   TambrelEngine engine;
   boxes.Clear();
   engine.Options().log = true;
-  engine.Options().logFile = dir.File("missing\\tambrel.log");
+  engine.Options().logFile = Wide(dir.File("missing\\tambrel.log"));
   gShowMessageBox[kLevelError - 1] = false;  // forced on for this one report
   engine.WriteLog(kLevelWarning, "lost");
   EXPECT_FALSE(gShowMessageBox[kLevelError - 1]);
   gShowMessageBox[kLevelError - 1] = true;
   ASSERT_EQ(1u, boxes.Boxes().size());
-  EXPECT_EQ("Can't open log file " + engine.Options().logFile, boxes.Boxes()[0].text);
+  EXPECT_EQ("Can't open log file " + dir.File("missing\\tambrel.log"), boxes.Boxes()[0].text);
   EXPECT_EQ(MB_ICONERROR, boxes.Boxes()[0].type & MB_ICONMASK);
   EXPECT_TRUE(engine.Options().log);  // back on: the next entry tries again
   engine.WriteLog(kLevelWarning, "lost again");

@@ -41,16 +41,16 @@ bool Exports(const std::string& image) { return ImageExportsName(Fenced(image).D
 
 TEST(PeExports, FindsNamesInRealLibraries) {
   std::string folder = ProgramFolder();
-  EXPECT_TRUE(FileExportsName((folder + "\\cplugin_basic.dll").c_str(), kName));
-  EXPECT_TRUE(FileExportsName((folder + "\\cplugin_basic.dll").c_str(), "CPluginTrace"));
-  EXPECT_FALSE(FileExportsName((folder + "\\cplugin_basic.dll").c_str(), "GetPluginsInf"));
-  EXPECT_FALSE(FileExportsName((folder + "\\notaplugin.dll").c_str(), kName));
-  EXPECT_TRUE(FileExportsName((folder + "\\notaplugin.dll").c_str(), "NotAPluginExport"));
-  EXPECT_FALSE(FileExportsName((folder + "\\no-such-file.dll").c_str(), kName));
+  EXPECT_TRUE(FileExportsName(Wide(folder + "\\cplugin_basic.dll").c_str(), kName));
+  EXPECT_TRUE(FileExportsName(Wide(folder + "\\cplugin_basic.dll").c_str(), "CPluginTrace"));
+  EXPECT_FALSE(FileExportsName(Wide(folder + "\\cplugin_basic.dll").c_str(), "GetPluginsInf"));
+  EXPECT_FALSE(FileExportsName(Wide(folder + "\\notaplugin.dll").c_str(), kName));
+  EXPECT_TRUE(FileExportsName(Wide(folder + "\\notaplugin.dll").c_str(), "NotAPluginExport"));
+  EXPECT_FALSE(FileExportsName(Wide(folder + "\\no-such-file.dll").c_str(), kName));
   char system[MAX_PATH];
   GetSystemDirectoryA(system, sizeof system);
-  EXPECT_TRUE(FileExportsName((std::string(system) + "\\kernel32.dll").c_str(), "GetProcAddress"));
-  EXPECT_FALSE(FileExportsName((std::string(system) + "\\kernel32.dll").c_str(), kName));
+  EXPECT_TRUE(FileExportsName(Wide(std::string(system) + "\\kernel32.dll").c_str(), "GetProcAddress"));
+  EXPECT_FALSE(FileExportsName(Wide(std::string(system) + "\\kernel32.dll").c_str(), kName));
 }
 
 TEST(PeExports, TruncatedAndDamagedImagesAreNoPlugins) {
@@ -100,12 +100,12 @@ TEST(PeExports, TruncatedAndDamagedImagesAreNoPlugins) {
     c.damage(damaged);
     EXPECT_FALSE(Exports(damaged)) << c.what;
     WriteWholeFile(dir.File("damaged.dll"), damaged);
-    EXPECT_FALSE(FileExportsName(dir.File("damaged.dll").c_str(), kName)) << c.what;
+    EXPECT_FALSE(FileExportsName(Wide(dir.File("damaged.dll")).c_str(), kName)) << c.what;
   }
   WriteWholeFile(dir.File("empty.dll"), "");
-  EXPECT_FALSE(FileExportsName(dir.File("empty.dll").c_str(), kName));
+  EXPECT_FALSE(FileExportsName(Wide(dir.File("empty.dll")).c_str(), kName));
   WriteWholeFile(dir.File("cut.dll"), image.substr(0, shortest - 1));
-  EXPECT_FALSE(FileExportsName(dir.File("cut.dll").c_str(), kName));
+  EXPECT_FALSE(FileExportsName(Wide(dir.File("cut.dll")).c_str(), kName));
 }
 
 }  // namespace

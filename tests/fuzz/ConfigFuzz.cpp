@@ -361,7 +361,7 @@ bool StartAndStop() {
   bool started = TambrelEngine::Instance() != nullptr;
   Pump();
   // A save that changes nothing writes nothing: without the file, shut-down writes it whole.
-  if (started) DeleteFileA(engine->ConfigPath().c_str());
+  if (started) DeleteFileW(engine->ConfigPath().c_str());
   delete engine;
   Pump();
   return started;

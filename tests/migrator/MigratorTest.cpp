@@ -5,6 +5,7 @@
 
 #include "EngineFixture.h"
 #include "TestSupport.h"
+#include "WidePath.h"
 
 namespace {
 
@@ -17,22 +18,23 @@ struct Result {
 // migrator.exe with its standard input, output and error on pipes.
 class Child {
  public:
-  explicit Child(const std::string& arguments) {
+  explicit Child(const std::string& arguments) : Child(Wide(arguments)) {}
+  explicit Child(const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE childIn, childOut, childErr;
     CreatePipe(&childIn, &m_in, &inherit, 0);
     CreatePipe(&m_out, &childOut, &inherit, 0);
     CreatePipe(&m_err, &childErr, &inherit, 0);
     for (HANDLE mine : {m_in, m_out, m_err}) SetHandleInformation(mine, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = childIn;
     startup.hStdOutput = childOut;
     startup.hStdError = childErr;
-    std::string program = ProgramFolder() + "\\migrator.exe";
-    std::string line = "\"" + program + "\"" + arguments;
-    m_started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+    std::wstring program = Wide(ProgramFolder() + "\\migrator.exe");
+    std::wstring line = L"\"" + program + L"\"" + arguments;
+    m_started = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
                                nullptr, &startup, &m_process);
     for (HANDLE theirs : {childIn, childOut, childErr}) CloseHandle(theirs);
   }
@@ -268,6 +270,25 @@ TEST(Migrator, UnopenableFileWaitsForEnterAndExitsWithOne) {
   Result result = child.Finish();
   EXPECT_EQ(1u, result.status);
   EXPECT_EQ(prompt, result.out);
+}
+
+// The old file is named by a path that the system code page cannot hold; its contents stay
+// in the code page. The texts name the path in the code page.
+TEST(Migrator, ReadsAFileInAFolderTheCodePageCannotName) {
+  TempWorkDir dir;
+  std::wstring folder = MakeUnicodeFolder(dir);
+  WriteWholeFile(folder + L"\\old.dat", Record("np", 0, "notepad.exe"));
+  Child child(L" \"" + folder + L"\\old.dat\"");
+  ASSERT_TRUE(child.Started());
+  Result result = child.Finish();
+  EXPECT_EQ(0u, result.status) << result.out << result.err;
+  EXPECT_EQ(Document(Execute("np", "notepad.exe", "", "")), result.out);
+
+  Child missing(L" \"" + folder + L"\\missing.dat\"");
+  ASSERT_TRUE(missing.Started());
+  result = missing.Finish();
+  EXPECT_EQ(1u, result.status);
+  EXPECT_EQ("Couldn't open " + ShownText(folder) + "\\missing.dat!\r\nPress enter to continue...", result.out);
 }
 
 TEST(Migrator, UnopenableFileStopsWaitingAtEndOfInput) {

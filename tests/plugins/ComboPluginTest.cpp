@@ -69,7 +69,7 @@ class Combo : public ::testing::Test {
     plugin->SetEnabled(true);
     plugin->SetModifierReader(FakeModifiers);
     gModifiers = 0;
-    plugin->SetProgram("other.exe");
+    plugin->SetProgram(L"other.exe");
   }
   ~Combo() override {
     if (m_pageParent != nullptr) {
@@ -180,15 +180,15 @@ TEST_F(Combo, ProgramFiltersChooseWhatFiresAndShadowsFollow) {
   Load(7, 'P', kComboAlt, "BETA.EXE;alpha.exe");
   Load(8, 'P', kComboAlt);
   Load(9, 'P', kComboAlt, "alpha.exe");
-  auto fires = [&](const char* program) {
+  auto fires = [&](const wchar_t* program) {
     plugin->SetProgram(program);
     std::string fired = Key('P', kComboAlt);
     Key('P', 0, false);
     return fired;
   };
-  EXPECT_EQ("execute 6+", fires("Alpha.exe"));
-  EXPECT_EQ("execute 7+", fires("beta.exe"));
-  EXPECT_EQ("execute 5+", fires("other.exe"));
+  EXPECT_EQ("execute 6+", fires(L"Alpha.exe"));
+  EXPECT_EQ("execute 7+", fires(L"beta.exe"));
+  EXPECT_EQ("execute 5+", fires(L"other.exe"));
   EXPECT_STREQ("Alt+#80 [BETA.EXE; alpha.exe]", plugin->GetShortcutText(7));
 
   EXPECT_EQ(0, plugin->ShadowOf(5));
@@ -232,7 +232,7 @@ TEST_F(Combo, TheNoticeListsOnlyCombinationsThatCanFireWhileToggled) {
   Load(3, 'P', kComboAlt, "alpha.exe");
   Load(4, 'Q', kComboCtrl);
   Load(5, VK_PAUSE, kComboCtrl);
-  auto listed = [&](const char* program) {
+  auto listed = [&](const wchar_t* program) {
     plugin->SetProgram(program);
     plugin->OnToggle(true);  // the program is looked up once per toggle
     SheetRow rows[8];
@@ -241,10 +241,10 @@ TEST_F(Combo, TheNoticeListsOnlyCombinationsThatCanFireWhileToggled) {
     for (size_t i = 0; i < count && i < 8; ++i) ids.push_back(rows[i].actionId);
     return ids;
   };
-  EXPECT_EQ(std::vector<int>{}, listed("other.exe"));
+  EXPECT_EQ(std::vector<int>{}, listed(L"other.exe"));
   plugin->SetWhileToggled(true);
-  EXPECT_EQ((std::vector<int>{4, 1}), listed("other.exe"));  // in text order: Ctrl+#81, Ctrl+#84
-  EXPECT_EQ((std::vector<int>{3, 4, 1}), listed("alpha.exe"));
+  EXPECT_EQ((std::vector<int>{4, 1}), listed(L"other.exe"));  // in text order: Ctrl+#81, Ctrl+#84
+  EXPECT_EQ((std::vector<int>{3, 4, 1}), listed(L"alpha.exe"));
   toggle->Release();
 }
 

@@ -11,6 +11,8 @@
 #include "Library.h"
 #include "PluginResources.h"
 #include "TestSupport.h"
+#include "WidePath.h"
+#include "XmlText.h"
 #include "execute/ExecutePlugin.h"
 #include "execute/RunningProgram.h"
 
@@ -51,22 +53,27 @@ TEST_F(ExecutePluginTest, LoadsSavesAndDescribesItsRecords) {
   EXPECT_STREQ("Unknown", plugin->GetActionText(3));
 }
 
+// In a working folder that the system code page cannot name.
 TEST_F(ExecutePluginTest, ExecutesThroughTheShellOnlyWhileEnabled) {
   TempWorkDir dir;
+  std::wstring folder = MakeUnicodeFolder(dir), marker = folder + L"\\marker.txt";
   xmlDocPtr doc;
   std::string xml = "<a><command>cmd.exe</command><parameter>/c echo ran&gt; marker.txt</parameter><dir>" +
-                    dir.Path() + "</dir></a>";
+                    WideToUtf8(folder) + "</dir></a>";
   xmlNode* root = Parse(&doc, xml.c_str());
   plugin->Load(1, root->children);
   xmlFreeDoc(doc);
+  EXPECT_EQ("\t\tCommand: cmd.exe\n\t\tParameters: /c echo ran> marker.txt\n\t\tWorking directory: " +
+                ShownText(folder) + "\n",
+            plugin->GetDebugInfo(false, true, 1));
   plugin->Execute(1);
   Sleep(1500);
-  EXPECT_FALSE(FileExists(dir.File("marker.txt")));  // disabled
+  EXPECT_FALSE(FileExists(marker));  // disabled
   plugin->SetEnabled(true);
   plugin->Execute(2);  // no data: nothing
   plugin->Execute(1);
-  for (int i = 0; i < 100 && !FileExists(dir.File("marker.txt")); ++i) Sleep(50);
-  EXPECT_TRUE(FileExists(dir.File("marker.txt")));
+  for (int i = 0; i < 100 && !FileExists(marker); ++i) Sleep(50);
+  EXPECT_TRUE(FileExists(marker));
 }
 
 TEST_F(ExecutePluginTest, PageShowsAndAppliesTheRecord) {
@@ -93,6 +100,16 @@ TEST_F(ExecutePluginTest, PageShowsAndAppliesTheRecord) {
   type->Select(5);
   GetDlgItemTextA(page, IDC_EXECUTE_PARAMETER, text, sizeof text);
   EXPECT_STREQ("-x", text);
+  // A path outside the system code page goes through the page whole; the list shows it in it.
+  const std::wstring unicode = std::wstring(L"C:\\") + kUnicodeFolderName + L"\\\u0440\u0435\u0434.exe";
+  SetDlgItemTextW(page, IDC_EXECUTE_COMMAND, unicode.c_str());
+  type->Apply(6);
+  EXPECT_EQ(ShownText(L"\u0440\u0435\u0434.exe"), type->GetActionText(6));
+  type->Select(0);
+  type->Select(6);
+  wchar_t wide[128] = L"";
+  GetDlgItemTextW(page, IDC_EXECUTE_COMMAND, wide, 128);
+  EXPECT_EQ(unicode, wide);
   type->DestroyPage();
   EXPECT_EQ(nullptr, GetWindow(parent, GW_CHILD));
   DestroyWindow(parent);
@@ -155,23 +172,24 @@ TEST(RunningProgram, ACommandNamesAProgramByPathOrByNameOrNone) {
   ASSERT_TRUE(MakeLink(dir.File("tool.lnk"), L"C:\\Tools\\tool.exe"));
   ASSERT_TRUE(MakeLink(dir.File("letter.lnk"), L"C:\\Docs\\letter.txt"));
   const struct {
-    std::string command;
+    std::wstring command;
     const wchar_t* name;  // null: no program
     bool byPath;
   } kCases[] = {
-      {"C:\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
-      {"  \"C:\\Program Files\\Ed\\ED.EXE\" ", L"C:\\Program Files\\Ed\\ED.EXE", true},
-      {"C:\\Tools\\..\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
-      {"notepad", L"notepad.exe", false},
-      {"tools\\ed.exe", L"ed.exe", false},
-      {"\\\\server\\share\\ed.exe", L"\\\\server\\share\\ed.exe", true},
-      {dir.File("tool.lnk"), L"C:\\Tools\\tool.exe", true},
-      {dir.File("letter.lnk"), nullptr, false},
-      {"C:\\Docs\\letter.txt", nullptr, false},
-      {"C:\\Docs", nullptr, false},
-      {"https://example.org/ed.exe", nullptr, false},
-      {"mailto:someone@example.org", nullptr, false},
-      {"", nullptr, false},
+      {L"C:\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
+      {L"  \"C:\\Program Files\\Ed\\ED.EXE\" ", L"C:\\Program Files\\Ed\\ED.EXE", true},
+      {L"C:\\Tools\\..\\Tools\\ed.exe", L"C:\\Tools\\ed.exe", true},
+      {L"notepad", L"notepad.exe", false},
+      {L"tools\\ed.exe", L"ed.exe", false},
+      {L"C:\\\u0418\u043d\u0441\\\u0420\u0415\u0414.exe", L"C:\\\u0418\u043d\u0441\\\u0420\u0415\u0414.exe", true},
+      {L"\\\\server\\share\\ed.exe", L"\\\\server\\share\\ed.exe", true},
+      {Wide(dir.File("tool.lnk")), L"C:\\Tools\\tool.exe", true},
+      {Wide(dir.File("letter.lnk")), nullptr, false},
+      {L"C:\\Docs\\letter.txt", nullptr, false},
+      {L"C:\\Docs", nullptr, false},
+      {L"https://example.org/ed.exe", nullptr, false},
+      {L"mailto:someone@example.org", nullptr, false},
+      {L"", nullptr, false},
   };
   for (const auto& c : kCases) {
     ProgramImage program = {L"untouched", false};

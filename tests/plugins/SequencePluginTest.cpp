@@ -10,6 +10,7 @@
 
 #include "PluginResources.h"
 #include "TriggerEngine.h"
+#include "WidePath.h"
 #include "sequence/SequencePlugin.h"
 #include "sequence/SuffixTrie.h"
 
@@ -249,16 +250,16 @@ TEST_F(Sequence, ProgramFiltersChooseWhatFires) {
   Load(3, "NP", "C:\\Office\\WINWORD.EXE ; notepad.exe");
   Load(4, "N", "winword.exe");
   Load(5, "", "calc.exe");
-  auto fires = [&](const char* program, const char* keys) {
+  auto fires = [&](const wchar_t* program, const char* keys) {
     Toggle();
     plugin->SetProgram(program);
     Type(keys);
     return engine.calls.size() == 2 ? engine.calls[1] : "nothing";
   };
-  EXPECT_EQ("execute 2", fires("Notepad.exe", "NP"));  // N leaves notepad alone
-  EXPECT_EQ("execute 4", fires("winword.exe", "NP"));
-  EXPECT_EQ("execute 1", fires("other.exe", "NP"));
-  EXPECT_EQ("execute 5", fires("calc.exe", "NP"));
+  EXPECT_EQ("execute 2", fires(L"Notepad.exe", "NP"));  // N leaves notepad alone
+  EXPECT_EQ("execute 4", fires(L"winword.exe", "NP"));
+  EXPECT_EQ("execute 1", fires(L"other.exe", "NP"));
+  EXPECT_EQ("execute 5", fires(L"calc.exe", "NP"));
   EXPECT_STREQ("NP [notepad.exe]", shortcuts()->GetShortcutText(2));
   EXPECT_STREQ("NP [WINWORD.EXE; notepad.exe]", shortcuts()->GetShortcutText(3));
   EXPECT_STREQ("NP", shortcuts()->GetShortcutText(1));
@@ -285,7 +286,7 @@ TEST_F(Sequence, ProgramFiltersChooseWhatFires) {
 // random sets of shortcuts over three letters (empty, shared and filtered ones among them).
 TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
   const char* filters[] = {nullptr, nullptr, "a.exe", "b.exe", "A.EXE; b.exe"};
-  const char* programs[] = {"a.exe", "b.exe", "c.exe"};
+  const wchar_t* programs[] = {L"a.exe", L"b.exe", L"c.exe"};
   srand(1208);
   for (int round = 0; round < 300; ++round) {
     SequencePlugin* fresh = new SequencePlugin;
@@ -310,7 +311,7 @@ TEST_F(Sequence, ShadowedBindingsAreExactlyThoseNoTypingFires) {
     shortcuts()->Remove(count + 1);
     // Typings over four letters (D is bound by no shortcut), in each program.
     std::set<int> fired;
-    for (const char* program : programs) {
+    for (const wchar_t* program : programs) {
       for (int length = 1, typings = 4; length <= 4; ++length, typings *= 4) {
         for (int code = 0; code < typings; ++code) {
           Toggle();
@@ -476,6 +477,43 @@ TEST_F(SequencePage, ApplyTakesAtMostFifteenCharactersNormalised) {
   Toggle();
   Type("ABCDEFGHIJKLMN");
   EXPECT_EQ((Calls{"toggle off", "execute 5"}), engine.calls);
+}
+
+// A filter of names outside the system code page: two names that the code page would both
+// show as "???????.exe" stay apart, match in any case, and go back to the file and the page
+// whole.
+TEST_F(SequencePage, AFilterOfNamesOutsideTheCodePageIsKeptWhole) {
+  const char kNotepadUtf8[] = "\xD0\x91\xD0\xBB\xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE\xD1\x82.exe";
+  const std::wstring notepad = L"\u0411\u043b\u043e\u043a\u043d\u043e\u0442.exe";   // the same name
+  const std::wstring exercise = L"\u0422\u0435\u0442\u0440\u0430\u0434\u044c.exe";  // as long
+  Load(1, "NP", kNotepadUtf8);
+  Load(2, "NP");
+  auto fires = [&](const std::wstring& program) {
+    Toggle();
+    plugin->SetProgram(program.c_str());
+    Type("NP");
+    return engine.calls.size() == 2 ? engine.calls[1] : "nothing";
+  };
+  EXPECT_EQ("execute 1", fires(L"\u0411\u041b\u041e\u041a\u041d\u041e\u0422.EXE"));
+  EXPECT_EQ("execute 2", fires(exercise));
+  EXPECT_EQ("NP [" + ShownText(notepad) + "]", shortcuts()->GetShortcutText(1));
+
+  xmlNode* element = xmlNewDocNode(doc, nullptr, reinterpret_cast<const xmlChar*>("shortcut"), nullptr);
+  shortcuts()->Save(1, element);
+  xmlChar* saved = xmlGetProp(element, reinterpret_cast<const xmlChar*>("programs"));
+  EXPECT_STREQ(kNotepadUtf8, reinterpret_cast<const char*>(saved));
+  xmlFree(saved);
+  xmlFreeNode(element);
+
+  // The page shows the names and applies what is typed there, whole.
+  HWND programs = GetDlgItem(plugin->PageWindow(), IDC_SEQUENCE_PROGRAMS);
+  shortcuts()->Select(1);
+  wchar_t text[64] = L"";
+  GetWindowTextW(programs, text, 64);
+  EXPECT_EQ(notepad, text);
+  SetWindowTextW(programs, exercise.c_str());
+  shortcuts()->Apply(1);
+  EXPECT_EQ("execute 1", fires(exercise));
 }
 
 TEST_F(Sequence, ApplyWithoutAPageChangesNothing) {

@@ -8,6 +8,7 @@
 #include "Engine.h"
 #include "PlaceholderPlugin.h"
 #include "TestSupport.h"
+#include "WidePath.h"
 #include "FakeEngine.h"
 #include "XTools.h"
 #include "PluginResources.h"
@@ -120,13 +121,15 @@ TEST(TypeTextReport, TheDebugReportShowsTheLengthOfATextNeverTheText) {
 
 // Long texts are pasted: above the threshold, outside consoles and the programs listed.
 TEST(TypeTextPaste, OnlyTextsLongerThanTheThresholdArePastedAndNeverWhereTypingIsAsked) {
-  const std::vector<std::string> list = {"mintty.exe", "cmd.exe"};
-  EXPECT_FALSE(PastesInto(200, 200, "notepad.exe", "Notepad", list));
-  EXPECT_TRUE(PastesInto(201, 200, "notepad.exe", "Notepad", list));
-  EXPECT_FALSE(PastesInto(5000, 0, "notepad.exe", "Notepad", list));  // 0: always typed
-  EXPECT_FALSE(PastesInto(5000, 200, "CMD.EXE", "Whatever", list));
-  EXPECT_FALSE(PastesInto(5000, 200, "python.exe", "ConsoleWindowClass", list));
-  EXPECT_TRUE(PastesInto(5000, 200, "", "", list));  // no foreground window: the paste goes nowhere, as keys would
+  const std::vector<std::wstring> list = {L"mintty.exe", L"cmd.exe", L"\u0422\u0435\u0440\u043c.exe"};
+  EXPECT_FALSE(PastesInto(200, 200, L"notepad.exe", "Notepad", list));
+  EXPECT_TRUE(PastesInto(201, 200, L"notepad.exe", "Notepad", list));
+  EXPECT_FALSE(PastesInto(5000, 0, L"notepad.exe", "Notepad", list));  // 0: always typed
+  EXPECT_FALSE(PastesInto(5000, 200, L"CMD.EXE", "Whatever", list));
+  EXPECT_FALSE(PastesInto(5000, 200, L"\u0422\u0415\u0420\u041c.EXE", "Whatever", list));  // any script, any case
+  EXPECT_TRUE(PastesInto(5000, 200, L"\u0422\u0435\u0440.exe", "Whatever", list));
+  EXPECT_FALSE(PastesInto(5000, 200, L"python.exe", "ConsoleWindowClass", list));
+  EXPECT_TRUE(PastesInto(5000, 200, L"", "", list));  // no foreground window: the paste goes nowhere, as keys would
   // A line break and a character beyond the BMP count one each.
   EXPECT_EQ(5u, CharacterCount(L"a\r\nb\n\U0001F600"));
   EXPECT_EQ(0u, CharacterCount(L""));
@@ -147,7 +150,7 @@ TEST(TypeTextPlugin, PasteSettingsDefaultLoadSaveAndThePage) {
   // Without the elements: 200, and the console and terminal hosts.
   load("<plugin/>");
   EXPECT_EQ(200, plugin->PasteLongerThan());
-  EXPECT_EQ(std::string("<plugin><pastelongerthan>200</pastelongerthan><alwaystypein>") + kDefaultAlwaysTypeIn +
+  EXPECT_EQ("<plugin><pastelongerthan>200</pastelongerthan><alwaystypein>" + ShownText(kDefaultAlwaysTypeIn) +
                 "</alwaystypein></plugin>",
             saved());
   // An emptied list stays empty; numbers are clamped.
@@ -157,7 +160,7 @@ TEST(TypeTextPlugin, PasteSettingsDefaultLoadSaveAndThePage) {
   EXPECT_EQ("<plugin><pastelongerthan>0</pastelongerthan><alwaystypein></alwaystypein></plugin>", saved());
   load("<plugin><alwaystypein>a.exe; C:\\x\\B.EXE;a.exe</alwaystypein><pastelongerthan>30</pastelongerthan></plugin>");
   EXPECT_EQ(30, plugin->PasteLongerThan());
-  EXPECT_EQ((std::vector<std::string>{"a.exe", "B.EXE"}), plugin->AlwaysTypeIn());
+  EXPECT_EQ((std::vector<std::wstring>{L"a.exe", L"B.EXE"}), plugin->AlwaysTypeIn());
 
   // The page shows them and takes what is typed; an emptied number changes nothing.
   HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
@@ -172,7 +175,13 @@ TEST(TypeTextPlugin, PasteSettingsDefaultLoadSaveAndThePage) {
   SetDlgItemTextA(page, IDC_TYPETEXT_PASTELONGER, "450");
   SetDlgItemTextA(page, IDC_TYPETEXT_ALWAYSTYPE, "term.exe");
   EXPECT_EQ(450, plugin->PasteLongerThan());
-  EXPECT_EQ(std::vector<std::string>{"term.exe"}, plugin->AlwaysTypeIn());
+  EXPECT_EQ(std::vector<std::wstring>{L"term.exe"}, plugin->AlwaysTypeIn());
+  const std::wstring cyrillic = L"\u0422\u0435\u0440\u043c.exe";  // kept whole, and written so
+  SetDlgItemTextW(page, IDC_TYPETEXT_ALWAYSTYPE, cyrillic.c_str());
+  EXPECT_EQ(std::vector<std::wstring>{cyrillic}, plugin->AlwaysTypeIn());
+  EXPECT_EQ("<plugin><pastelongerthan>450</pastelongerthan><alwaystypein>\xD0\xA2\xD0\xB5\xD1\x80\xD0\xBC.exe"
+            "</alwaystypein></plugin>",
+            saved());
   SetDlgItemTextA(page, IDC_TYPETEXT_PASTELONGER, "");
   EXPECT_EQ(450, plugin->PasteLongerThan());
   plugin->DestroySettingsPage();

@@ -16,24 +16,25 @@ std::string ProgramFolder() {
   return folder.substr(0, folder.find_last_of('\\'));
 }
 
-static void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+// Wide: a test may make folders that the code page cannot name.
+static void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = folder + "\\" + name;
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TempWorkDir::TempWorkDir(std::initializer_list<const char*> dlls, const std::string& base) {
@@ -56,7 +57,7 @@ TempWorkDir::TempWorkDir(std::initializer_list<const char*> dlls, const std::str
 
 TempWorkDir::~TempWorkDir() {
   SetCurrentDirectoryA(m_previous.c_str());
-  RemoveTree(m_path);
+  RemoveTree(Wide(m_path));
 }
 
 static std::vector<CapturedBoxes::Box> gBoxes;
@@ -120,13 +121,29 @@ PathFirst::PathFirst(const std::string& folder) {
 }
 PathFirst::~PathFirst() { SetEnvironmentVariableA("PATH", m_old.c_str()); }
 
-bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+std::wstring MakeUnicodeFolder(const TempWorkDir& dir, std::initializer_list<const char*> files) {
+  std::wstring folder = Wide(dir.Path()) + L"\\" + kUnicodeFolderName;
+  CreateDirectoryW(folder.c_str(), nullptr);
+  for (const char* file : files)
+    CopyFileW(Wide(ProgramFolder() + "\\" + file).c_str(), (folder + L"\\" + Wide(file)).c_str(), FALSE);
+  return folder;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+InFolder::InFolder(const std::wstring& folder) {
+  wchar_t previous[MAX_PATH * 2] = L"";
+  GetCurrentDirectoryW(MAX_PATH * 2, previous);
+  m_previous = previous;
+  EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+}
+InFolder::~InFolder() { SetCurrentDirectoryW(m_previous.c_str()); }
+
+bool FileExists(const std::string& path) { return FileExists(Wide(path)); }
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadWholeFile(const std::string& path) { return ReadWholeFile(Wide(path)); }
+std::string ReadWholeFile(const std::wstring& path) {
   std::string contents;
-  FILE* file = fopen(path.c_str(), "rb");
+  FILE* file = _wfopen(path.c_str(), L"rb");
   if (file == nullptr) return contents;
   char buffer[4096];
   size_t n;
@@ -135,8 +152,9 @@ std::string ReadWholeFile(const std::string& path) {
   return contents;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& contents) {
-  FILE* file = fopen(path.c_str(), "wb");
+void WriteWholeFile(const std::string& path, const std::string& contents) { WriteWholeFile(Wide(path), contents); }
+void WriteWholeFile(const std::wstring& path, const std::string& contents) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
   if (file == nullptr) return;
   fwrite(contents.data(), 1, contents.size(), file);
   fclose(file);

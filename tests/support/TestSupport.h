@@ -75,8 +75,31 @@ class PathFirst {
   std::string m_old;
 };
 
+// "Tambrel-Omega-Unicode" in Greek and Cyrillic: a folder name that the Western code page
+// cannot hold, as an unzipped download or another script's user folder has.
+const wchar_t kUnicodeFolderName[] =
+    L"Tambrel-\u03a9\u03bc\u03ad\u03b3\u03b1-\u042e\u043d\u0438\u043a\u043e\u0434";
+// Such a folder inside dir, with copies of the named files of the program folder; it goes
+// with dir.
+std::wstring MakeUnicodeFolder(const TempWorkDir& dir, std::initializer_list<const char*> files = {});
+
+// The process's current folder for a scope; the previous one comes back.
+class InFolder {
+ public:
+  explicit InFolder(const std::wstring& folder);
+  ~InFolder();
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  std::wstring m_previous;
+};
+
 bool FileExists(const std::string& path);
+bool FileExists(const std::wstring& path);
 std::string ReadWholeFile(const std::string& path);
+std::string ReadWholeFile(const std::wstring& path);
 void WriteWholeFile(const std::string& path, const std::string& contents);
+void WriteWholeFile(const std::wstring& path, const std::string& contents);
 
 #endif

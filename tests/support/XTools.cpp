@@ -148,3 +148,48 @@ bool WaitForTambrel(const PROCESS_INFORMATION& process, DWORD timeoutMs) {
   return found && engine != nullptr &&
          SendMessageTimeoutA(engine, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
 }
+
+Probes::~Probes() {
+  while (!m_processes.empty()) EndLast();
+}
+
+bool Probes::Run(const TempWorkDir& dir, const std::wstring& name, const std::string& arguments) {
+  std::wstring exe = Wide(dir.Path()) + L"\\" + name + L".exe";
+  CopyFileW(Wide(ProgramFolder() + "\\probewindow.exe").c_str(), exe.c_str(), FALSE);  // in use: there already
+  std::wstring command = L"\"" + exe + L"\" " + Wide(arguments);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION probe = {};
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &probe))
+    return false;
+  m_processes.push_back(probe);
+  return true;
+}
+
+bool Probes::Start(const TempWorkDir& dir, const char* name, const char* windowTitle) {
+  return Start(dir, Wide(name), windowTitle != nullptr ? windowTitle : std::string("Probe ") + name);
+}
+
+bool Probes::Start(const TempWorkDir& dir, const std::wstring& name, const std::string& title) {
+  if (!Run(dir, name, title)) return false;
+  // Up and showing before any window is focused: a probe that showed its window later would
+  // take the focus from the one the test chose.
+  return WaitForInputIdle(m_processes.back().hProcess, kTimeoutMs) == 0 &&
+         PumpUntil([&] { return FindWindowA("STATIC", title.c_str()) != nullptr; }, kTimeoutMs);
+}
+
+void Probes::EndLast() {
+  PROCESS_INFORMATION probe = m_processes.back();
+  m_processes.pop_back();
+  TerminateProcess(probe.hProcess, 0);
+  WaitForSingleObject(probe.hProcess, 5000);
+  if (probe.hThread != nullptr) CloseHandle(probe.hThread);
+  CloseHandle(probe.hProcess);
+}
+
+void Probes::Adopt(HWND window) {
+  PROCESS_INFORMATION probe = {};
+  GetWindowThreadProcessId(window, &probe.dwProcessId);
+  probe.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, probe.dwProcessId);
+  if (probe.hProcess != nullptr) m_processes.push_back(probe);
+}

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -43,6 +44,29 @@ std::string WhyNoXdotool(const TempWorkDir& dir);
 // Gives the top-level window with this title (of this program or another) the X focus and
 // clicks into it.
 bool FocusWindow(UnixShell& shell, HWND window, const char* title, std::string* output);
+
+// Copies of probewindow.exe under other names, standing for other programs; ended with the
+// test, however it ends.
+class Probes {
+ public:
+  Probes() = default;
+  ~Probes();
+  Probes(const Probes&) = delete;
+  Probes& operator=(const Probes&) = delete;
+  // Starts name.exe in dir with a window titled "Probe name", or the title given, and waits
+  // until it shows.
+  bool Start(const TempWorkDir& dir, const char* name, const char* windowTitle = nullptr);
+  bool Start(const TempWorkDir& dir, const std::wstring& name, const std::string& windowTitle);
+  // Starts name.exe in dir with this command line, without waiting for anything.
+  bool Run(const TempWorkDir& dir, const std::wstring& name, const std::string& arguments);
+  // Ends the last one started, as when the user closes it.
+  void EndLast();
+  // A probe that another program started, ended with the test like the others.
+  void Adopt(HWND window);
+
+ private:
+  std::vector<PROCESS_INFORMATION> m_processes;
+};
 
 // Waits until the started tambrel.exe answers on its message loop (its hook is in by then);
 // false when it did not, or ended first.
