@@ -853,14 +853,14 @@ TEST_F(RealProgram, ExecuteFileSwitchesToTheRunningProgramInsteadOfStartingItAga
   first = WindowsTitled("Probe alpha").front();
   probes.Adopt(first);
   EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "the started program is behind";
-  EXPECT_TRUE(HasKeyboardFocus(first));
+  EXPECT_TRUE(PumpUntil([&] { return HasKeyboardFocus(first); }, kTimeoutMs)) << "no keyboard focus";
 
   ASSERT_TRUE(Focus(&why)) << why;
   Type("Pause s w");
   EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "not raised";
   // Its thread has it active, with the keyboard focus in its edit. (Without a window
   // manager the X server's focus stays where it was: keys typed now would not reach it.)
-  EXPECT_TRUE(HasKeyboardFocus(first));
+  EXPECT_TRUE(PumpUntil([&] { return HasKeyboardFocus(first); }, kTimeoutMs)) << "no keyboard focus";
   EXPECT_EQ(1u, WindowsTitled("Probe alpha").size());
 
   // Two of its windows: each press brings the other one.
@@ -870,7 +870,7 @@ TEST_F(RealProgram, ExecuteFileSwitchesToTheRunningProgramInsteadOfStartingItAga
   ASSERT_TRUE(FocusWindow(shell, second, "Probe alpha 2", &output)) << output;
   Type("Pause s w");
   EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == first; }, kTimeoutMs)) << "not cycled to the first";
-  EXPECT_TRUE(HasKeyboardFocus(first));
+  EXPECT_TRUE(PumpUntil([&] { return HasKeyboardFocus(first); }, kTimeoutMs)) << "no keyboard focus";
   Type("Pause s w");
   EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == second; }, kTimeoutMs)) << "not cycled back";
 
