@@ -22,6 +22,7 @@
 
 #include "BenchSupport.h"
 #include "KeyProbes.h"
+#include "TestSupport.h"
 #include "UiProbe.h"
 
 namespace {
@@ -37,23 +38,6 @@ int kRuns = 7;  // program starts per size; another count from the command line
 int kSizesRun = kSizeCount;  // and fewer sizes, for a quick look
 int kRounds = 3;  // Save, Copy and Delete per start
 ProbeBoard* gBoard;
-
-struct WindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindVisibleMain(HWND window, LPARAM param) {
-  WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char caption[16] = "";
-  if (pid != search->pid || !IsWindowVisible(window) || GetWindowTextA(window, caption, sizeof caption) == 0 ||
-      strcmp(caption, "Tambrel") != 0)
-    return TRUE;
-  search->found = window;
-  return FALSE;
-}
 
 std::string Configuration(int bindings, ShortcutSet set) {
   std::string xml =
@@ -127,13 +111,10 @@ class Driver {
 
   // Ready: the main window is visible and a key sent after that has come through.
   bool WaitReady(LONGLONG* ready) {
-    WindowSearch search = {m_process.dwProcessId, nullptr};
+    HWND main = nullptr;
     LONGLONG deadline = m_began + 60 * gFrequency;
-    while (search.found == nullptr && Now() < deadline) {
-      EnumWindows(FindVisibleMain, reinterpret_cast<LPARAM>(&search));
-      if (search.found == nullptr) Sleep(1);
-    }
-    if (search.found == nullptr) return false;
+    while ((main = TopWindowOf(m_process.dwProcessId, "Tambrel", true)) == nullptr && Now() < deadline) Sleep(1);
+    if (main == nullptr) return false;
     LONGLONG shown = Now();
     SendProbe();
     while (Now() < deadline) {

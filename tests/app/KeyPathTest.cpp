@@ -497,30 +497,6 @@ TEST_F(RealProgram, ABindingForOneProgramFiresOnlyInIt) {
       << written;
 }
 
-// A top-level window of a process, by its caption, shown or not.
-struct TopWindowSearch {
-  DWORD process;
-  const char* caption;
-  HWND found;
-};
-
-BOOL CALLBACK FindTopWindow(HWND window, LPARAM context) {
-  TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char text[64] = "";
-  GetWindowTextA(window, text, sizeof text);
-  if (owner != search->process || strcmp(text, search->caption) != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND TopWindowOf(DWORD process, const char* caption) {
-  TopWindowSearch search = {process, caption, nullptr};
-  EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Unzipped to a folder that the system code page cannot name, the program starts, loads its
 // plugins, runs a binding by real keys, writes conf.xml, its log and the debug report there,
 // and makes the Startup shortcut that starts it there.

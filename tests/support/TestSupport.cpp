@@ -167,6 +167,36 @@ std::string SystemText(DWORD error) {
   return text;
 }
 
+namespace {
+
+struct TopWindowSearch {
+  DWORD process;
+  const char* caption;
+  bool visibleOnly;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopWindow(HWND window, LPARAM context) {
+  TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char text[64] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (owner != search->process || (search->visibleOnly && !IsWindowVisible(window)) ||
+      strcmp(text, search->caption) != 0)
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND TopWindowOf(DWORD process, const char* caption, bool visibleOnly) {
+  TopWindowSearch search = {process, caption, visibleOnly, nullptr};
+  EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // Waits for a top-level dialog captioned "Tambrel", reads its text and presses OK.
 bool DismissTambrelBox(std::string* text) {
   for (int i = 0; i < 400; ++i) {

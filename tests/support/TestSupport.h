@@ -50,6 +50,10 @@ std::string SystemText(DWORD error);
 // presses OK. False when none appears within ten seconds.
 bool DismissTambrelBox(std::string* text);
 
+// The first top-level window of a process with that caption (only a visible one when asked);
+// null when it has none.
+HWND TopWindowOf(DWORD process, const char* caption, bool visibleOnly = false);
+
 // The program and the working folder of a shortcut file, read through IShellLinkW; false when
 // it cannot be read.
 bool ReadShortcut(const std::wstring& path, std::wstring* target, std::wstring* workingFolder);
