@@ -148,7 +148,7 @@ void ClearSide(xmlNode* element) {
 // binding costs only the nodes its plugins add. False when a plugin's data is more than the
 // formatted writer knows, or a plugin changed the tree beyond its own element: the file is
 // then written whole.
-bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between) {
+bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between, bool headOnly, size_t* headLength) {
   if (!FormattingIsDefault()) return false;
   DocumentOwner owner{NewDocument(true)};
   xmlNode* root = xmlDocGetRootElement(owner.doc);
@@ -157,7 +157,10 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between
   if (root->children != options || options->next != plugins || plugins->next != nullptr ||
       root->properties == nullptr || root->properties->next != nullptr)
     return false;
-  *out = "<?xml version=\"1.0\"?>\n<tambrel version=\"" + VersionText() + "\">\n";
+  // Appended, not assigned: the caller's text keeps the room it was given.
+  out->append("<?xml version=\"1.0\"?>\n<tambrel version=\"");
+  out->append(VersionText());
+  out->append("\">\n");
   for (xmlNode* part : {options, plugins}) {
     *out += "  ";
     if (!AppendFormatted(out, part, 1)) return false;
@@ -165,6 +168,8 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between
     xmlUnlinkNode(part);
     xmlFreeNode(part);
   }
+  if (headLength != nullptr) *headLength = out->size();
+  if (headOnly) return true;
 
   xmlNode* actions = xmlNewChild(root, nullptr, X("actions"), nullptr);
   xmlNode* action = xmlNewChild(actions, nullptr, X("action"), nullptr);
@@ -211,8 +216,14 @@ bool StartsAsWritten(const std::string& text) {
   return text.compare(0, start.size(), start) == 0;
 }
 
-bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between) {
+bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between, size_t* headLength) {
   text->clear();
-  if (WriteStreamed(engine, text, between)) return true;
+  if (WriteStreamed(engine, text, between, false, headLength)) return true;
+  if (headLength != nullptr) *headLength = std::string::npos;
   return WriteDocument(engine, text);
+}
+
+bool ConfigurationHead(TambrelEngine* engine, std::string* head) {
+  head->clear();
+  return WriteStreamed(engine, head, nullptr, true, nullptr);
 }

@@ -13,7 +13,15 @@ class TambrelEngine;
 bool StartsAsWritten(const std::string& text);
 
 // False when libxml2 could not make the text (out of memory). between is called after every
-// few hundred bindings.
-bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between = nullptr);
+// few hundred bindings. The text is grown in place: room reserved in it beforehand (the size
+// of the last such text, say) spares copying megabytes as it grows.
+// headLength, when given, is set to the length of the text's head (everything before the
+// bindings: declaration, root, options, plugins), or npos where that is not known.
+bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between = nullptr,
+                       size_t* headLength = nullptr);
+
+// The head alone, as ConfigurationText starts; false when it cannot be told apart (a plugin's
+// settings beyond what the formatted writer knows).
+bool ConfigurationHead(TambrelEngine* engine, std::string* head);
 
 #endif
