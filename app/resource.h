@@ -25,6 +25,8 @@
 #define IDC_MAIN_TABS 1025
 #define IDC_MAIN_WARNING 1033
 #define IDC_MAIN_DELETE 57665
+#define IDC_MAIN_EXPORT 1034
+#define IDC_MAIN_IMPORT 1035
 
 // Settings dialog
 #define IDD_SETTINGS 130

@@ -4,6 +4,7 @@
 #define TAMBREL_CONFIGWRITER_H
 
 #include <string>
+#include <vector>
 
 #include "Digest.h"
 
@@ -23,5 +24,13 @@ bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts be
 // The head alone, as ConfigurationText starts; false when it cannot be told apart (a plugin's
 // settings beyond what the formatted writer knows).
 bool ConfigurationHead(TambrelEngine* engine, std::string* head);
+
+// The bindings of those ids in the file's layout, for another configuration: the settings
+// of the plugins they use and the bindings, no options. False when libxml2 could not make it.
+bool BindingsText(TambrelEngine* engine, const std::vector<int>& ids, std::string* text);
+
+// One binding's <action> element as the file would hold it: two bindings with the same text
+// have the same shortcut, filter and action. Empty for an unknown binding.
+std::string BindingText(TambrelEngine* engine, int actionId);
 
 #endif

@@ -138,11 +138,15 @@ void TambrelEngine::CopyAction() {
 }
 
 void TambrelEngine::RemoveAction() {
-  auto it = m_actions.find(m_selectedAction);
-  if (m_selectedAction == 0 || it == m_actions.end()) return;
+  if (m_selectedAction != 0) RemoveBinding(m_selectedAction);
+}
+
+void TambrelEngine::RemoveBinding(int actionId) {
+  auto it = m_actions.find(actionId);
+  if (it == m_actions.end()) return;
   ++m_bindingEdits;
-  if (ActionType* type = ActionOf(it->second.actionPluginId)) type->Remove(m_selectedAction);
-  if (ShortcutType* type = ShortcutOf(it->second.shortcutPluginId)) type->Remove(m_selectedAction);
+  if (ActionType* type = ActionOf(it->second.actionPluginId)) type->Remove(actionId);
+  if (ShortcutType* type = ShortcutOf(it->second.shortcutPluginId)) type->Remove(actionId);
   m_actions.erase(it);
 }
 

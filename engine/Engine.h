@@ -119,6 +119,7 @@ class TambrelEngine final : public Engine {
   void ApplyAction();
   void CopyAction();
   void RemoveAction();
+  void RemoveBinding(int actionId);  // any binding, chosen or not; its plugins are told
   int SelectedAction() const { return m_selectedAction; }
   int PageShortcutPlugin() const { return m_pageShortcutPlugin; }
   int PageActionPlugin() const { return m_pageActionPlugin; }
