@@ -11,6 +11,7 @@
 #include "ConfigFile.h"
 #include "Engine.h"
 #include "Messages.h"
+#include "ShareBindings.h"
 #include "resource.h"
 
 static const LayoutMapEntry kMainLayout[] = {
@@ -20,6 +21,8 @@ static const LayoutMapEntry kMainLayout[] = {
     {IDC_MAIN_DEBUGDUMP, LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_SEARCHLABEL, LAYOUT_LEFT | LAYOUT_TOP},
     {IDC_MAIN_SEARCH, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_MAIN_EXPORT, LAYOUT_TOP | LAYOUT_RIGHT},
+    {IDC_MAIN_IMPORT, LAYOUT_TOP | LAYOUT_RIGHT},
     {IDC_MAIN_BINDINGS, LAYOUT_LEFT | LAYOUT_TOP | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_WARNING, LAYOUT_LEFT | LAYOUT_RIGHT | LAYOUT_BOTTOM},
     {IDC_MAIN_NEW, LAYOUT_RIGHT | LAYOUT_BOTTOM},
@@ -361,6 +364,12 @@ bool MainDlg::OnCommand(int id, int code) {
       return true;
     case IDC_MAIN_DELETE:
       EditBindings(&TambrelEngine::RemoveAction);
+      return true;
+    case IDC_MAIN_EXPORT:
+      if (engine != nullptr) ExportFromWindow(Window(), engine);
+      return true;
+    case IDC_MAIN_IMPORT:
+      if (engine != nullptr && ImportIntoWindow(Window(), engine)) ConfigurationReplaced();
       return true;
     case IDC_MAIN_DEBUGDUMP:
       if (engine != nullptr) engine->WriteDebugReport();

@@ -3,7 +3,7 @@
 // by the real engine and the built-in plugins), and how long the keys of the desktop waited
 // for the keyboard hook meanwhile. The hook is the real one, through hookpad, on this
 // program's main thread, which runs a message loop as the program's does; probe keys come
-// every 10 ms (KeyProbes.h). The quiet second before a reload is left out: it is a wait, not
+// every 10 ms (KeyProbes.h). The quiet time before a reload is left out: it is a wait, not
 // work.
 #include <windows.h>
 

@@ -21,9 +21,53 @@ ConfigStore& ConfigFile::Store() {
   return *m_store;
 }
 
+bool ConfigFile::MakeText(std::string* text, size_t* headLength) {
+  text->reserve(m_textSize + m_textSize / 16);
+  if (!ConfigurationText(m_engine, text, LetTheHookIn, headLength)) return false;
+  m_textSize = text->size();
+  return true;
+}
+
 Digest ConfigFile::TextDigest() {
   std::string text;
-  return ConfigurationText(m_engine, &text, LetTheHookIn) ? Digest::Of(text, LetTheHookIn) : Digest();
+  return MakeText(&text, nullptr) ? Digest::Of(text, LetTheHookIn) : Digest();
+}
+
+// --- What the configuration gave when it was last loaded or written ------------------------
+
+void ConfigFile::SetBaseline(const Digest& whole) {
+  m_baseline = whole;
+  m_baselineHead = Digest();
+}
+
+// Right after a file was read in, what Tambrel would write differs from the file's bytes
+// wherever they are not in its own layout (a hand edit, the converter's output). Writing all
+// of it to learn that costs as much as a save, so only the head (options, key names, plugin
+// settings) is made now; the bindings count as unchanged while the engine has seen no edit
+// of them, since a plugin changes a binding's data only when it is loaded, applied or
+// removed.
+void ConfigFile::SetBaselineAfterRead() {
+  std::string head;
+  if (!ConfigurationHead(m_engine, &head)) {
+    SetBaseline(TextDigest());
+    return;
+  }
+  m_baseline = Digest();
+  m_baselineHead = Digest::Of(head);
+  m_baselineEdits = m_engine->BindingEdits();
+}
+
+bool ConfigFile::Unchanged(const std::string& text, size_t headLength, const Digest& whole) {
+  if (m_baseline.IsFile()) return whole == m_baseline;
+  return m_baselineHead.IsFile() && headLength != std::string::npos && headLength <= text.size() &&
+         m_engine->BindingEdits() == m_baselineEdits && Digest::Of(text.data(), headLength) == m_baselineHead;
+}
+
+bool ConfigFile::Unchanged() {
+  if (m_baseline.IsFile()) return TextDigest() == m_baseline;
+  std::string head;
+  return m_baselineHead.IsFile() && m_engine->BindingEdits() == m_baselineEdits &&
+         ConfigurationHead(m_engine, &head) && Digest::Of(head) == m_baselineHead;
 }
 
 // --- Start-up --------------------------------------------------------------------------
@@ -64,12 +108,16 @@ bool ConfigFile::Load() {
     ConfigReader(m_engine).Apply(root);
     m_known = Digest::Of(bytes);
     m_knownIsGood = true;
-    // What Tambrel would write now. A file that starts as Tambrel's own files do is taken to
-    // be one it wrote (thousands of bindings then cost no second pass at start-up); a file
-    // written by hand or by the converter differs from it without any change.
-    m_baseline = StartsAsWritten(bytes) ? m_known : TextDigest();
+    m_textSize = bytes.size();
   }
-  xmlFreeDoc(doc);
+  xmlFreeDoc(doc);  // before the baseline is made: the heap has its room again
+  if (root != nullptr) {
+    // A file that starts as Tambrel's own files do is taken to be one it wrote.
+    if (StartsAsWritten(bytes))
+      SetBaseline(m_known);
+    else
+      SetBaselineAfterRead();
+  }
   return root != nullptr;
 }
 
@@ -77,7 +125,8 @@ void ConfigFile::LoadDefaults() {
   ConfigReader reader(m_engine);
   reader.LoadDefaultKeys();
   reader.DetectNewPlugins();
-  m_known = m_baseline = Digest();
+  m_known = Digest();
+  SetBaseline(Digest());
   m_knownIsGood = false;  // what Tambrel writes from defaults never becomes the backup
 }
 
@@ -95,20 +144,22 @@ bool ConfigFile::KeepOtherFile(const std::string& bytes) {
 
 bool ConfigFile::Save() {
   std::string text, disk, error;
-  if (!ConfigurationText(m_engine, &text, LetTheHookIn)) {
+  size_t headLength = 0;
+  if (!MakeText(&text, &headLength)) {
     ReportError("Error writing configuration file!");
     return false;
   }
   bool read = Store().Read(&disk, &error) == ConfigStore::kRead;
   if (read && disk == text) return true;  // the file holds it already: no digest needed
   Digest wanted = Digest::Of(text, LetTheHookIn);
+  bool unchanged = Unchanged(text, headLength, wanted);
   Digest onDisk = read ? Digest::Of(disk, LetTheHookIn) : Digest();
   bool known = read && onDisk == m_known;
   if (read && !known && onDisk != m_other) {
     // Another program changed the file, and nobody has looked at it yet (a save within the
-    // quiet second, or behind a modal box). With nothing of Tambrel's own to write, the
+    // quiet time, or behind a modal box). With nothing of Tambrel's own to write, the
     // other file stands: it is loaded, or left alone when it cannot be.
-    if (wanted == m_baseline && !m_taking) {
+    if (unchanged && !m_taking) {
       TakeChange(disk, onDisk, false);
       return true;
     }
@@ -117,7 +168,7 @@ bool ConfigFile::Save() {
   }
   // Nothing new to write: what is on disk stays, Tambrel's own file or another program's that
   // was dealt with. (A file that is gone is written again.)
-  if (read && wanted == m_baseline && (known || onDisk == m_other)) return true;
+  if (read && unchanged && (known || onDisk == m_other)) return true;
   if (read && onDisk == m_other && m_otherKept.empty() && !KeepOtherFile(disk)) {
     ReportError("Error writing configuration file!");
     return false;
@@ -128,7 +179,8 @@ bool ConfigFile::Save() {
     ReportError("Error writing configuration file!");
     return false;
   }
-  m_known = m_baseline = wanted;
+  m_known = wanted;
+  SetBaseline(wanted);
   return true;
 }
 
@@ -167,7 +219,7 @@ void ConfigFile::TakeChange(const std::string& bytes, const Digest& digest, bool
                              .c_str());
     return;
   }
-  bool load = !mayAsk || (!m_engine->EditingBinding() && TextDigest() == m_baseline) ||
+  bool load = !mayAsk || (!m_engine->EditingBinding() && Unchanged()) ||
               AskQuestion(
                   "conf.xml was changed by another program. Load it now?\n\nWhat was changed in Tambrel and not yet "
                   "written to conf.xml, the binding being edited included, is then lost. With No, Tambrel keeps it, "
@@ -188,6 +240,6 @@ void ConfigFile::Replace(xmlNode* root, const Digest& digest) {
   m_known = digest;
   m_knownIsGood = true;
   m_other = Digest();
-  m_baseline = TextDigest();
+  SetBaselineAfterRead();
   m_engine->ConfigurationReplaced(before);
 }

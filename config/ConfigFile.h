@@ -4,7 +4,7 @@
 //
 // Tambrel remembers the file's bytes as it last loaded or wrote them. A file on disk that
 // differs was changed by another program: it is loaded (while running, once the folder has
-// been quiet for a second), or kept beside conf.xml under a name of its own before Tambrel
+// been quiet for a moment), or kept beside conf.xml under a name of its own before Tambrel
 // writes over it, when it cannot be loaded or the user keeps Tambrel's changes instead.
 #ifndef TAMBREL_CONFIGFILE_H
 #define TAMBREL_CONFIGFILE_H
@@ -51,16 +51,26 @@ class ConfigFile {
   void TakeChange(const std::string& bytes, const Digest& digest, bool mayAsk);
   void Replace(xmlNode* root, const Digest& digest);
   bool KeepOtherFile(const std::string& bytes);
+  bool MakeText(std::string* text, size_t* headLength);
   Digest TextDigest();
+  void SetBaseline(const Digest& whole);
+  void SetBaselineAfterRead();
+  // Whether the configuration gives what it gave at the baseline: for a text just made (its
+  // head's length and digest given), or made for the question.
+  bool Unchanged(const std::string& text, size_t headLength, const Digest& whole);
+  bool Unchanged();
 
   TambrelEngine* m_engine;
   std::unique_ptr<ConfigStore> m_store;
   Digest m_known;            // conf.xml's bytes as last loaded or written
-  Digest m_baseline;         // the text the configuration gave right then
+  Digest m_baseline;         // the text the configuration gave right then, when known whole;
+  Digest m_baselineHead;     // else its head, while the engine counted this many binding edits
+  unsigned m_baselineEdits = 0;
   bool m_knownIsGood = false;  // m_known came from a loaded file, not from defaults alone
   Digest m_other;            // a file of another program, dealt with but not loaded
   std::wstring m_otherKept;  // where its bytes were kept, once Tambrel wrote over it
   bool m_taking = false;     // a change is being taken (parsed, asked about, read in)
+  size_t m_textSize = 0;     // of the last text made or file loaded: room for the next text
 };
 
 #endif

@@ -5,14 +5,34 @@
 BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) = WriteFile;
 BOOL(WINAPI* gConfigHardLink)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES) = CreateHardLinkW;
 
-namespace {
-
 std::string SystemText(DWORD error) {
   char text[512] = "";
   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
   return text;
 }
+
+bool ReadWholeFile(const std::wstring& path, std::string* bytes, DWORD* error) {
+  bytes->clear();
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size;
+  if (!file || !GetFileSizeEx(file.Get(), &size) || size.HighPart != 0 || size.LowPart > 0x7FFFFFFF) {
+    *error = GetLastError();
+    return false;
+  }
+  bytes->resize(size.LowPart);
+  DWORD read = 0;
+  if (size.LowPart > 0 &&
+      (!ReadFile(file.Get(), &(*bytes)[0], size.LowPart, &read, nullptr) || read != size.LowPart)) {
+    *error = GetLastError();
+    bytes->clear();
+    return false;
+  }
+  return true;
+}
+
+namespace {
 
 // The text in a file of that name, made anew, flushed to the disk. A file that is not
 // complete is not left behind.
@@ -39,28 +59,10 @@ bool Rename(const std::wstring& from, const std::wstring& to) {
 }  // namespace
 
 ConfigStore::ReadResult ConfigStore::Read(std::string* bytes, std::string* error, bool backup) const {
-  bytes->clear();
-  UniqueFile file(CreateFileW((backup ? BackupPath() : m_path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file) {
-    DWORD code = GetLastError();
-    *error = SystemText(code);
-    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kMissing : kUnreadable;
-  }
-  if (!GetFileSizeEx(file.Get(), &size) || size.HighPart != 0 || size.LowPart > 0x7FFFFFFF) {
-    *error = SystemText(GetLastError());
-    return kUnreadable;
-  }
-  bytes->resize(size.LowPart);
-  DWORD read = 0;
-  if (size.LowPart > 0 &&
-      (!ReadFile(file.Get(), &(*bytes)[0], size.LowPart, &read, nullptr) || read != size.LowPart)) {
-    *error = SystemText(GetLastError());
-    bytes->clear();
-    return kUnreadable;
-  }
-  return kRead;
+  DWORD code = 0;
+  if (ReadWholeFile(backup ? BackupPath() : m_path, bytes, &code)) return kRead;
+  *error = SystemText(code);
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kMissing : kUnreadable;
 }
 
 // (ReplaceFile would keep the old file's attributes, but it moves the old file away before it

@@ -16,6 +16,12 @@
 extern BOOL(WINAPI* gConfigWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 extern BOOL(WINAPI* gConfigHardLink)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES);
 
+// The system's text for an error code.
+std::string SystemText(DWORD error);
+
+// A file's bytes, read whole (at most 2 GB); the error code when it cannot be read.
+bool ReadWholeFile(const std::wstring& path, std::string* bytes, DWORD* error);
+
 class ConfigStore {
  public:
   explicit ConfigStore(const std::wstring& path) : m_path(path) {}

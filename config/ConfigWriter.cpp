@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <set>
+
 #include "../engine/Engine.h"
 #include "FormattedXml.h"
 #include "XmlText.h"
@@ -76,10 +78,12 @@ xmlNode* AddOptions(TambrelEngine* engine, xmlNode* root) {
   return options;
 }
 
-// Missing plugins included: their placeholder writes back what was kept for them.
-xmlNode* AddPlugins(TambrelEngine* engine, xmlNode* root) {
+// Missing plugins included: their placeholder writes back what was kept for them. With
+// used, only the plugins of those ids.
+xmlNode* AddPlugins(TambrelEngine* engine, xmlNode* root, const std::set<int>* used = nullptr) {
   xmlNode* plugins = xmlNewChild(root, nullptr, X("plugins"), nullptr);
   for (PluginRecord& record : engine->Registry()) {
+    if (used != nullptr && used->count(engine->Registry().IdOf(record)) == 0) continue;
     xmlNode* element = xmlNewChild(plugins, nullptr, X("plugin"), nullptr);
     xmlNewProp(element, X("guid"), X(std::string(record.guid, strnlen(record.guid, 38)).c_str()));
     xmlNewProp(element, X("active"), X(engine->BoolToText(record.active)));
@@ -102,14 +106,27 @@ struct DocumentOwner {
   ~DocumentOwner() { xmlFreeDoc(doc); }
 };
 
-// The whole document at once, as libxml2 writes it.
-bool WriteDocument(TambrelEngine* engine, std::string* out) {
+// The whole document at once, as libxml2 writes it; with only, a document of those bindings
+// and their plugins, without options.
+bool WriteDocument(TambrelEngine* engine, std::string* out, const std::set<int>* only = nullptr) {
   DocumentOwner owner{NewDocument(false)};
   xmlNode* root = xmlDocGetRootElement(owner.doc);
-  AddOptions(engine, root);
-  AddPlugins(engine, root);
+  if (only == nullptr) {
+    AddOptions(engine, root);
+    AddPlugins(engine, root);
+  } else {
+    std::set<int> used;
+    for (int id : *only) {
+      auto it = engine->Actions().find(id);
+      if (it == engine->Actions().end()) continue;
+      used.insert(it->second.shortcutPluginId);
+      used.insert(it->second.actionPluginId);
+    }
+    AddPlugins(engine, root, &used);
+  }
   xmlNode* actions = xmlNewChild(root, nullptr, X("actions"), nullptr);
   for (auto& entry : engine->Actions()) {
+    if (only != nullptr && only->count(entry.first) == 0) continue;
     PluginRecord* shortcut = engine->FindPlugin(entry.second.shortcutPluginId);
     PluginRecord* action = engine->FindPlugin(entry.second.actionPluginId);
     // Both sides always name registry records; a binding that does not is never written.
@@ -149,7 +166,7 @@ void ClearSide(xmlNode* element) {
 // binding costs only the nodes its plugins add. False when a plugin's data is more than the
 // formatted writer knows, or a plugin changed the tree beyond its own element: the file is
 // then written whole.
-bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between) {
+bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between, bool headOnly, size_t* headLength) {
   if (!FormattingIsDefault()) return false;
   DocumentOwner owner{NewDocument(true)};
   xmlNode* root = xmlDocGetRootElement(owner.doc);
@@ -158,7 +175,10 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between
   if (root->children != options || options->next != plugins || plugins->next != nullptr ||
       root->properties == nullptr || root->properties->next != nullptr)
     return false;
-  *out = "<?xml version=\"1.0\"?>\n<tambrel version=\"" + VersionText() + "\">\n";
+  // Appended, not assigned: the caller's text keeps the room it was given.
+  out->append("<?xml version=\"1.0\"?>\n<tambrel version=\"");
+  out->append(VersionText());
+  out->append("\">\n");
   for (xmlNode* part : {options, plugins}) {
     *out += "  ";
     if (!AppendFormatted(out, part, 1)) return false;
@@ -166,6 +186,8 @@ bool WriteStreamed(TambrelEngine* engine, std::string* out, BetweenParts between
     xmlUnlinkNode(part);
     xmlFreeNode(part);
   }
+  if (headLength != nullptr) *headLength = out->size();
+  if (headOnly) return true;
 
   xmlNode* actions = xmlNewChild(root, nullptr, X("actions"), nullptr);
   xmlNode* action = xmlNewChild(actions, nullptr, X("action"), nullptr);
@@ -212,8 +234,38 @@ bool StartsAsWritten(const std::string& text) {
   return text.compare(0, start.size(), start) == 0;
 }
 
-bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between) {
+bool ConfigurationText(TambrelEngine* engine, std::string* text, BetweenParts between, size_t* headLength) {
   text->clear();
-  if (WriteStreamed(engine, text, between)) return true;
+  if (WriteStreamed(engine, text, between, false, headLength)) return true;
+  if (headLength != nullptr) *headLength = std::string::npos;
   return WriteDocument(engine, text);
+}
+
+bool ConfigurationHead(TambrelEngine* engine, std::string* head) {
+  head->clear();
+  return WriteStreamed(engine, head, nullptr, true, nullptr);
+}
+
+bool BindingsText(TambrelEngine* engine, const std::vector<int>& ids, std::string* text) {
+  std::set<int> only(ids.begin(), ids.end());
+  return WriteDocument(engine, text, &only);
+}
+
+std::string BindingText(TambrelEngine* engine, int actionId) {
+  auto it = engine->Actions().find(actionId);
+  if (it == engine->Actions().end()) return std::string();
+  PluginRecord* shortcut = engine->FindPlugin(it->second.shortcutPluginId);
+  PluginRecord* action = engine->FindPlugin(it->second.actionPluginId);
+  if (shortcut == nullptr || action == nullptr) return std::string();
+  DocumentOwner owner{NewDocument(true)};
+  xmlNode* element = xmlNewChild(xmlDocGetRootElement(owner.doc), nullptr, X("action"), nullptr);
+  SaveSide(actionId, true, shortcut, xmlNewChild(element, nullptr, X("shortcut"), nullptr));
+  SaveSide(actionId, false, action, xmlNewChild(element, nullptr, X("actiontype"), nullptr));
+  std::string text;
+  xmlBufferPtr buffer = xmlBufferCreate();
+  if (buffer == nullptr) return text;
+  if (xmlNodeDump(buffer, owner.doc, element, 0, 0) >= 0)
+    text.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
+  xmlBufferFree(buffer);
+  return text;
 }

@@ -4,78 +4,80 @@
 
 namespace {
 
-const uint32_t kRound[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+inline uint32_t Rotate(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-inline uint32_t Rotate(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-void Compress(uint32_t state[8], const uint8_t block[64]) {
-  uint32_t w[64];
-  for (int i = 0; i < 16; ++i)
-    w[i] = (uint32_t(block[4 * i]) << 24) | (uint32_t(block[4 * i + 1]) << 16) | (uint32_t(block[4 * i + 2]) << 8) |
-           block[4 * i + 3];
-  for (int i = 16; i < 64; ++i) {
-    uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
-  uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4], f = state[5], g = state[6],
-           h = state[7];
-  for (int i = 0; i < 64; ++i) {
-    uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-    uint32_t t2 = (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
-  }
-  state[0] += a;
-  state[1] += b;
-  state[2] += c;
-  state[3] += d;
-  state[4] += e;
-  state[5] += f;
-  state[6] += g;
-  state[7] += h;
+inline uint32_t Mix(uint32_t h) {
+  h ^= h >> 16;
+  h *= 0x85ebca6b;
+  h ^= h >> 13;
+  h *= 0xc2b2ae35;
+  h ^= h >> 16;
+  return h;
 }
+
+inline uint32_t Little32(const uint8_t* p) {
+  uint32_t value;
+  memcpy(&value, p, 4);  // x86 is little-endian, and the bytes need no alignment
+  return value;
+}
+
+const uint32_t kC1 = 0x239b961b, kC2 = 0xab0e9789, kC3 = 0x38b34ae5, kC4 = 0xa1e38b93;
 
 }  // namespace
 
-Digest Digest::Of(const char* data, size_t size, BetweenParts between) {
-  const size_t kPart = 256 * 1024;  // a few milliseconds
-  uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data);
-  size_t whole = size - size % 64;
-  for (size_t at = 0; at < whole; at += 64) {
+void Murmur3x86_128(const void* data, size_t size, uint32_t seed, uint8_t out[16], BetweenParts between) {
+  const size_t kPart = 1024 * 1024;  // well under a millisecond
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  uint32_t h1 = seed, h2 = seed, h3 = seed, h4 = seed;
+  size_t whole = size - size % 16;
+  for (size_t at = 0; at < whole; at += 16) {
     if (between != nullptr && at > 0 && at % kPart == 0) between();
-    Compress(state, bytes + at);
+    const uint8_t* block = bytes + at;
+    uint32_t k1 = Little32(block), k2 = Little32(block + 4), k3 = Little32(block + 8), k4 = Little32(block + 12);
+    h1 ^= Rotate(k1 * kC1, 15) * kC2;
+    h1 = (Rotate(h1, 19) + h2) * 5 + 0x561ccd1b;
+    h2 ^= Rotate(k2 * kC2, 16) * kC3;
+    h2 = (Rotate(h2, 17) + h3) * 5 + 0x0bcaa747;
+    h3 ^= Rotate(k3 * kC3, 17) * kC4;
+    h3 = (Rotate(h3, 15) + h4) * 5 + 0x96cd1c35;
+    h4 ^= Rotate(k4 * kC4, 18) * kC1;
+    h4 = (Rotate(h4, 13) + h1) * 5 + 0x32ac3b17;
   }
-  // The tail, the bit 1, zeros, and the length in bits: one or two blocks.
-  uint8_t tail[128] = {};
-  size_t rest = size - whole;
-  if (rest > 0) memcpy(tail, bytes + whole, rest);
-  tail[rest] = 0x80;
-  size_t blocks = rest < 56 ? 1 : 2;
-  uint64_t bits = static_cast<uint64_t>(size) * 8;
-  for (int i = 0; i < 8; ++i) tail[blocks * 64 - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
-  for (size_t b = 0; b < blocks; ++b) Compress(state, tail + 64 * b);
+  // The last 1 to 15 bytes, in lanes of four, little-endian, without the rounds' mixing.
+  const uint8_t* tail = bytes + whole;
+  uint32_t k[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < size % 16; ++i) k[i / 4] |= static_cast<uint32_t>(tail[i]) << (8 * (i % 4));
+  size_t rest = size % 16;
+  if (rest > 12) h4 ^= Rotate(k[3] * kC4, 18) * kC1;
+  if (rest > 8) h3 ^= Rotate(k[2] * kC3, 17) * kC4;
+  if (rest > 4) h2 ^= Rotate(k[1] * kC2, 16) * kC3;
+  if (rest > 0) h1 ^= Rotate(k[0] * kC1, 15) * kC2;
 
+  uint32_t length = static_cast<uint32_t>(size);  // the reference takes the length as an int
+  h1 ^= length;
+  h2 ^= length;
+  h3 ^= length;
+  h4 ^= length;
+  h1 += h2 + h3 + h4;
+  h2 += h1;
+  h3 += h1;
+  h4 += h1;
+  h1 = Mix(h1);
+  h2 = Mix(h2);
+  h3 = Mix(h3);
+  h4 = Mix(h4);
+  h1 += h2 + h3 + h4;
+  h2 += h1;
+  h3 += h1;
+  h4 += h1;
+  uint32_t h[4] = {h1, h2, h3, h4};
+  for (int i = 0; i < 16; ++i) out[i] = static_cast<uint8_t>(h[i / 4] >> (8 * (i % 4)));
+}
+
+Digest Digest::Of(const char* data, size_t size, BetweenParts between) {
   Digest digest;
-  for (int i = 0; i < 8; ++i)
-    for (int j = 0; j < 4; ++j) digest.m_hash[4 * i + j] = static_cast<uint8_t>(state[i] >> (24 - 8 * j));
-  digest.m_size = size;
+  Murmur3x86_128(data, size, 0, digest.m_hash, between);
+  digest.m_size = size;  // beyond 4 GB the hash's own length would wrap
   digest.m_file = true;
   return digest;
 }

@@ -94,6 +94,7 @@ void TambrelEngine::ShowPages(bool showShortcut, bool showAction) {
 
 void TambrelEngine::ApplyAction() {
   if (m_pageActionPlugin == 0 || m_pageShortcutPlugin == 0) return;
+  ++m_bindingEdits;
   int id = m_selectedAction;
   bool created = false;
   if (id == 0 || m_actions.find(id) == m_actions.end()) {
@@ -122,6 +123,7 @@ void TambrelEngine::CopyAction() {
   // Each plugin copies through its page: the pages must be this binding's own.
   if (m_pageShortcutPlugin != entry.shortcutPluginId || m_pageActionPlugin != entry.actionPluginId)
     SetPages(true, true, entry.shortcutPluginId, entry.actionPluginId);
+  ++m_bindingEdits;
   int copy = m_nextActionId++;
   m_actions[copy] = entry;
   if (ActionType* type = ActionOf(entry.actionPluginId)) {
@@ -136,10 +138,15 @@ void TambrelEngine::CopyAction() {
 }
 
 void TambrelEngine::RemoveAction() {
-  auto it = m_actions.find(m_selectedAction);
-  if (m_selectedAction == 0 || it == m_actions.end()) return;
-  if (ActionType* type = ActionOf(it->second.actionPluginId)) type->Remove(m_selectedAction);
-  if (ShortcutType* type = ShortcutOf(it->second.shortcutPluginId)) type->Remove(m_selectedAction);
+  if (m_selectedAction != 0) RemoveBinding(m_selectedAction);
+}
+
+void TambrelEngine::RemoveBinding(int actionId) {
+  auto it = m_actions.find(actionId);
+  if (it == m_actions.end()) return;
+  ++m_bindingEdits;
+  if (ActionType* type = ActionOf(it->second.actionPluginId)) type->Remove(actionId);
+  if (ShortcutType* type = ShortcutOf(it->second.shortcutPluginId)) type->Remove(actionId);
   m_actions.erase(it);
 }
 

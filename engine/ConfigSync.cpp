@@ -34,6 +34,7 @@ EngineOptions TambrelEngine::ClearConfiguration(void (*between)()) {
     if (ShortcutType* type = ShortcutOf(binding.second.shortcutPluginId)) type->Remove(binding.first);
   }
   m_actions.clear();
+  ++m_bindingEdits;
   m_selectedAction = 0;
   m_placeholder->ForgetAll();
   m_keys.clear();

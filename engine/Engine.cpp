@@ -280,6 +280,7 @@ void TambrelEngine::Quit() {
 // --- Bindings --------------------------------------------------------------------------
 
 int TambrelEngine::AddAction(const ActionRecord& record) {
+  ++m_bindingEdits;
   int id = m_nextActionId++;
   m_actions[id] = record;
   return id;

@@ -44,9 +44,11 @@ const UINT_PTR kWatchdogTimer = 1;
 const UINT kWatchdogGraceMs = 1500;
 const DWORD kWatchdogLogMs = 60000;  // at most one log line of the watchdog in this time
 
-// The engine window's timer that waits for conf.xml's folder to be quiet after a change.
+// The engine window's timer that waits for conf.xml's folder to be quiet after a change:
+// long enough for an editor's save in steps (a temporary file, renames), short enough that
+// the change is loaded within a second of the last one.
 const UINT_PTR kConfigQuietTimer = 2;
-const UINT kConfigQuietMs = 1000;
+const UINT kConfigQuietMs = 450;
 
 // The engine window's notification icon, shown for a balloon of ShowNotice, and its callback.
 const UINT kNoticeIcon = 1;
@@ -118,6 +120,7 @@ class TambrelEngine final : public Engine {
   void ApplyAction();
   void CopyAction();
   void RemoveAction();
+  void RemoveBinding(int actionId);  // any binding, chosen or not; its plugins are told
   int SelectedAction() const { return m_selectedAction; }
   int PageShortcutPlugin() const { return m_pageShortcutPlugin; }
   int PageActionPlugin() const { return m_pageActionPlugin; }
@@ -127,6 +130,10 @@ class TambrelEngine final : public Engine {
   ActionType* ActionOf(int pluginId);
   int NextActionId() const { return m_nextActionId; }
   int AddAction(const ActionRecord& record);  // under the next action id, which it returns
+  // Counts the changes of the binding table and of bindings' data that go through the engine
+  // (added, applied, copied, removed, all cleared): plugins change a binding's data only in
+  // Load, Apply and Remove.
+  unsigned BindingEdits() const { return m_bindingEdits; }
 
   // The binding that always fires before actionId can, so that it never fires, as its
   // shortcut plugin's library tells; kShadowedByToggleKey when the Tambrel key takes its
@@ -235,6 +242,7 @@ class TambrelEngine final : public Engine {
   bool m_shortcutPageOpen = false;  // the page plugin of the side made its page in the main dialog
   bool m_actionPageOpen = false;
   int m_nextActionId = 1;
+  unsigned m_bindingEdits = 0;
   bool m_toggled = false;
   bool m_started = false;
   bool m_active = false;

@@ -18,16 +18,24 @@ int Compare(const char* a, size_t aLength, const char* b, size_t bLength) {
 }  // namespace
 
 void ShortcutIndex::Add(int actionId, const char* text, size_t length, const std::vector<int>* programs) {
+  m_position[actionId] = m_entries.size();
   m_entries.push_back(Entry{text, length, actionId, programs});
   m_sorted = false;
 }
 
+// The last entry takes the place of the removed one: removing every binding (a reload drops
+// them all) costs as much as adding them, not their number squared.
 void ShortcutIndex::Remove(int actionId) {
-  for (size_t i = 0; i < m_entries.size(); ++i) {
-    if (m_entries[i].actionId != actionId) continue;
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
-    return;
+  auto it = m_position.find(actionId);
+  if (it == m_position.end()) return;
+  size_t at = it->second;
+  m_position.erase(it);
+  if (at + 1 != m_entries.size()) {
+    m_entries[at] = m_entries.back();
+    m_position[m_entries[at].actionId] = at;
+    m_sorted = false;
   }
+  m_entries.pop_back();
 }
 
 void ShortcutIndex::Sort() {
@@ -35,6 +43,7 @@ void ShortcutIndex::Sort() {
     int c = Compare(a.text, a.length, b.text, b.length);
     return c != 0 ? c < 0 : a.actionId < b.actionId;
   });
+  for (size_t i = 0; i < m_entries.size(); ++i) m_position[m_entries[i].actionId] = i;
   m_sorted = true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <stddef.h>
 
+#include <unordered_map>
 #include <vector>
 
 #include "CheatSheet.h"
@@ -34,6 +35,7 @@ class ShortcutIndex {
   void Sort();
 
   std::vector<Entry> m_entries;
+  std::unordered_map<int, size_t> m_position;  // of each binding's entry
   bool m_sorted = true;
 };
 

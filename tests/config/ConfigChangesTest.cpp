@@ -106,6 +106,59 @@ TEST_F(ConfigChanges, SavesThatChangeNothingWriteNothing) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// A file in another layout than Tambrel's (written by hand, or by the converter): its load
+// works out only the head of what Tambrel would write, and the bindings count as unchanged
+// until the engine edits one. Each kind of edit is written by the next save, alone.
+TEST_F(ConfigChanges, AfterAFileInAnotherLayoutIsLoadedEachKindOfEditIsWrittenAndNothingElse) {
+  const std::string original = File(Binding("NP", "notepad") + Binding("CC", "calc"));
+  struct Edit {
+    const char* name;
+    void (*make)(TambrelEngine&, TestPluginsLib&);
+    const char* written;  // a part of the text the save writes; null: the file stays
+  };
+  const Edit edits[] = {
+      {"none", [](TambrelEngine&, TestPluginsLib&) {}, nullptr},
+      {"remove", [](TambrelEngine& e, TestPluginsLib&) { e.SelectAction(1); e.RemoveAction(); }, "<actions>\n    <action>\n      <shortcut plugin=\"{646ADA64-823B-496F-9B9F-E5F652E7151F}\">CC<"},
+      {"copy", [](TambrelEngine& e, TestPluginsLib&) { e.SelectAction(2); e.CopyAction(); }, "<actiontype plugin=\"{7E570000-0000-0000-0000-00000000AC71}\"/>"},
+      {"plugin setting", [](TambrelEngine&, TestPluginsLib& l) { l.SetSetting("changed"); }, "<setting>changed</setting>"},
+  };
+  for (const Edit& edit : edits) {
+    SCOPED_TRACE(edit.name);
+    WriteWholeFile(dir.File("conf.xml"), original);
+    TambrelEngine engine;
+    edit.make(engine, lib);
+    ASSERT_TRUE(engine.Config().Save());
+    if (edit.written == nullptr)
+      EXPECT_EQ(original, Conf());
+    else
+      EXPECT_NE(std::string::npos, Conf().find(edit.written)) << Conf();
+    lib.SetSetting("default");
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// The same after a reload: a binding deleted since is neither dropped for the next edit
+// without asking nor left unwritten.
+TEST_F(ConfigChanges, ABindingEditAfterAReloadIsNeitherDroppedNorLeftUnwritten) {
+  WriteWholeFile(dir.File("conf.xml"), File(Binding("NP", "notepad")));
+  TambrelEngine engine;
+  std::string edit = File(Binding("CC", "calc") + Binding("XX", "gone"));
+  WriteWholeFile(dir.File("conf.xml"), edit);
+  engine.Config().TakeChanges();  // nothing of Tambrel's own: loaded without a question
+  ASSERT_EQ("CC=calc;XX=gone;", Bindings(engine));
+  ASSERT_TRUE(boxes.Boxes().empty());
+  engine.SelectAction(engine.Actions().rbegin()->first);
+  engine.RemoveAction();
+  WriteWholeFile(dir.File("conf.xml"), edit + " ");
+  boxes.Answer(IDNO);
+  engine.Config().TakeChanges();
+  ASSERT_EQ(1u, boxes.Texts().size());
+  EXPECT_EQ(0u, boxes.Texts()[0].find("conf.xml was changed by another program. Load it now?"));
+  EXPECT_TRUE(engine.Config().Save());
+  EXPECT_EQ(std::string::npos, Conf().find(">XX<"));
+  EXPECT_NE(std::string::npos, Conf().find(">CC<"));
+}
+
 // The backup is what a save replaced: a file that was loaded.
 TEST_F(ConfigChanges, ASaveKeepsTheFileItReplacesAsTheBackup) {
   std::string original = File(Binding("NP", "notepad"));
@@ -194,7 +247,7 @@ TEST_F(ConfigChanges, TheBackupQuestionBothWaysAndABackupKeptAfterTwoStartsWitho
   EXPECT_EQ(users, ReadWholeFile(dir.File("conf.xml.bak")));
 }
 
-// Another program's edit that the quiet second has not brought in yet: a save that has
+// Another program's edit that the quiet time has not brought in yet: a save that has
 // nothing of its own loads it rather than writing over it.
 TEST_F(ConfigChanges, AnEditNotYetLoadedIsLoadedBeforeASave) {
   WriteWholeFile(dir.File("conf.xml"), File(Binding("NP", "notepad")));

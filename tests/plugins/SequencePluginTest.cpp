@@ -2,6 +2,7 @@
 // page as a real window.
 #include <gtest/gtest.h>
 #include <libxml/tree.h>
+#include <string.h>
 
 #include <algorithm>
 #include <set>
@@ -12,6 +13,7 @@
 #include "TriggerEngine.h"
 #include "WidePath.h"
 #include "sequence/SequencePlugin.h"
+#include "sequence/ShortcutIndex.h"
 #include "sequence/SuffixTrie.h"
 
 namespace {
@@ -374,6 +376,38 @@ TEST(SuffixTrie, SiblingsAddedAndRemovedInAnyOrder) {
   EXPECT_EQ(7, found);
   EXPECT_TRUE(trie.Match("AM", 2, &found));
   EXPECT_EQ(8, found);
+}
+
+// Entries removed from the middle, the front and the end, while sorted and while not, and
+// added again: the index lists exactly the bindings it holds, in shortcut order.
+TEST(ShortcutIndex, RemovalsInAnyOrderKeepTheListWhole) {
+  ShortcutIndex index;
+  auto add = [&](int id, const char* text) { index.Add(id, text, strlen(text), nullptr); };
+  auto listed = [&](const char* typed) {
+    SheetRow rows[8];
+    size_t total = index.Completions(typed, strlen(typed), 0, rows, 8);
+    std::string text;
+    for (size_t i = 0; i < total && i < 8; ++i) text += std::string(rows[i].shortcut) + ";";
+    return text;
+  };
+  const char* texts[] = {"NP", "CA", "NQ", "BB", "NA", "ZZ", "N"};
+  for (int id = 1; id <= 7; ++id) add(id, texts[id - 1]);
+  EXPECT_EQ("BB;CA;N;NA;NP;NQ;ZZ;", listed(""));
+  index.Remove(3);  // sorted now: from the middle
+  index.Remove(1);
+  EXPECT_EQ("BB;CA;N;NA;ZZ;", listed("X"));
+  EXPECT_EQ("N;NA;", listed("N"));
+  index.Remove(6);
+  index.Remove(6);  // gone already: nothing changes
+  index.Remove(4);
+  add(8, "NB");
+  index.Remove(5);
+  EXPECT_EQ("N;NB;", listed("N"));
+  EXPECT_EQ("CA;N;NB;", listed(""));
+  for (int id : {7, 2, 8}) index.Remove(id);
+  EXPECT_EQ("", listed(""));
+  add(2, "CA");
+  EXPECT_EQ("CA;", listed(""));
 }
 
 TEST(SuffixTrie, ActionIdsSharingAShortcut) {

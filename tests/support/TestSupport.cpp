@@ -160,13 +160,6 @@ void WriteWholeFile(const std::wstring& path, const std::string& contents) {
   fclose(file);
 }
 
-std::string SystemText(DWORD error) {
-  char text[512] = "";
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
-  return text;
-}
-
 namespace {
 
 struct TopWindowSearch {

@@ -43,7 +43,8 @@ class CapturedBoxes {
   void Answer(int answer);
 };
 
-// The system's message text for an error code, as the engine reports it.
+// The system's message text for an error code, as the engine reports it: SystemText of
+// config/ConfigStore.
 std::string SystemText(DWORD error);
 
 // Waits for a real message box captioned "Tambrel" (of any process), reads its text and
