@@ -195,36 +195,15 @@ TEST(Program, AStartDuringAShutDownWaitsForItAndThenRuns) {
   EXPECT_TRUE(FileExists(second.File("conf.xml")));  // it ran, and wrote its configuration at its end
 }
 
-struct BoxSearch {
-  DWORD pid;
-  HWND box;
-};
-
-BOOL CALLBACK FindBoxOf(HWND window, LPARAM param) {
-  BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char caption[16] = "";
-  GetWindowTextA(window, caption, sizeof caption);
-  if (owner != search->pid || !IsWindowVisible(window) || strcmp(caption, "Tambrel") != 0 ||
-      GetDlgItem(window, 0xFFFF) == nullptr)
-    return TRUE;
-  search->box = window;
-  return FALSE;
-}
-
 // A visible box captioned "Tambrel" of that process; its text, pressing OK.
 bool DismissBoxOf(DWORD pid, std::string* text) {
-  BoxSearch search = {pid, nullptr};
-  for (int i = 0; i < 600 && search.box == nullptr; ++i) {
-    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
-    if (search.box == nullptr) Sleep(25);
-  }
-  if (search.box == nullptr) return false;
+  HWND box = nullptr;
+  for (int i = 0; i < 600 && (box = TopWindowOf(pid, "Tambrel", true, 0xFFFF)) == nullptr; ++i) Sleep(25);
+  if (box == nullptr) return false;
   char buffer[512] = "";
-  GetDlgItemTextA(search.box, 0xFFFF, buffer, sizeof buffer);
+  GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
   *text = buffer;
-  PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
   return true;
 }
 

@@ -166,6 +166,7 @@ struct TopWindowSearch {
   DWORD process;
   const char* caption;
   bool visibleOnly;
+  int withControl;
   HWND found;
 };
 
@@ -176,7 +177,7 @@ BOOL CALLBACK FindTopWindow(HWND window, LPARAM context) {
   char text[64] = "";
   GetWindowTextA(window, text, sizeof text);
   if (owner != search->process || (search->visibleOnly && !IsWindowVisible(window)) ||
-      strcmp(text, search->caption) != 0)
+      strcmp(text, search->caption) != 0 || (search->withControl != 0 && GetDlgItem(window, search->withControl) == nullptr))
     return TRUE;
   search->found = window;
   return FALSE;
@@ -184,8 +185,8 @@ BOOL CALLBACK FindTopWindow(HWND window, LPARAM context) {
 
 }  // namespace
 
-HWND TopWindowOf(DWORD process, const char* caption, bool visibleOnly) {
-  TopWindowSearch search = {process, caption, visibleOnly, nullptr};
+HWND TopWindowOf(DWORD process, const char* caption, bool visibleOnly, int withControl) {
+  TopWindowSearch search = {process, caption, visibleOnly, withControl, nullptr};
   EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

@@ -51,9 +51,9 @@ std::string SystemText(DWORD error);
 // presses OK. False when none appears within ten seconds.
 bool DismissTambrelBox(std::string* text);
 
-// The first top-level window of a process with that caption (only a visible one when asked);
-// null when it has none.
-HWND TopWindowOf(DWORD process, const char* caption, bool visibleOnly = false);
+// The first top-level window of a process with that caption (only a visible one when asked,
+// only one with a control of that id when one is given); null when it has none.
+HWND TopWindowOf(DWORD process, const char* caption, bool visibleOnly = false, int withControl = 0);
 
 // The program and the working folder of a shortcut file, read through IShellLinkW; false when
 // it cannot be read.
