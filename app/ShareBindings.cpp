@@ -50,6 +50,7 @@ bool ImportIntoWindow(HWND owner, TambrelEngine* engine) {
   std::wstring path;
   if (!gChooseFile(owner, false, L"Bindings (*.xml)\0*.xml\0All files (*.*)\0*.*\0", &choice, &path)) return false;
   if (ImportBindings(engine, path, &added, &skipped) != ImportResult::kImported) return false;
-  ReportInfoFormat("Imported: %d bindings. Skipped, as they were there already: %d.", added, skipped);
+  ReportInfoFormat("Imported: %d %s. Skipped, as they were there already: %d.", added,
+                   added == 1 ? "binding" : "bindings", skipped);
   return true;
 }
