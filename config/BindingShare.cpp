@@ -45,20 +45,9 @@ struct ImportDocument {
     if (doc != nullptr) xmlFreeDoc(doc);
   }
   bool Load(const std::string& bytes, const std::string& shown) {
-    std::string error, warning;
-    doc = ParseConfiguration(bytes.data(), bytes.size(), shown, &error);
-    if (doc == nullptr) {
-      if (error == kInternalParserError)
-        ReportError(error.c_str());
-      else
-        ReportErrorFormat("Couldn't open configuration file %s!\n\n%s", shown.c_str(), error.c_str());
-      return false;
-    }
-    xmlNode* root = ConfigurationRoot(doc, &warning);
-    if (root == nullptr) {
-      ReportWarning(warning.c_str());
-      return false;
-    }
+    xmlNode* root = nullptr;
+    doc = ParseReported(bytes, shown, &root);
+    if (doc == nullptr) return false;
     version20 = AttributeText(root, "version") == "2.0";
     for (xmlNode* node = root->children; node != nullptr && actions == nullptr; node = node->next)
       if (IsElement(node, "actions")) actions = node;

@@ -88,37 +88,24 @@ bool ConfigFile::Load() {
   // Only named in texts: the file itself is read through the store.
   std::string path = ShownText(m_engine->ConfigPath());
   std::string bytes, error;
-  xmlDocPtr doc = nullptr;
-  if (Store().Read(&bytes, &error) == ConfigStore::kRead) {
-    doc = ParseConfiguration(bytes.data(), bytes.size(), path, &error);
-    if (doc == nullptr && error == kInternalParserError) {
-      ReportError(error.c_str());
-      return false;
-    }
-  }
-  if (doc == nullptr) {
+  if (Store().Read(&bytes, &error) != ConfigStore::kRead) {
     ReportErrorFormat("Couldn't open configuration file %s!\n\n%s", path.c_str(), error.c_str());
     return false;
   }
-  std::string warning;
-  xmlNode* root = ConfigurationRoot(doc, &warning);
-  if (root == nullptr) {
-    ReportWarning(warning.c_str());
-  } else {
-    ConfigReader(m_engine).Apply(root);
-    m_known = Digest::Of(bytes);
-    m_knownIsGood = true;
-    m_textSize = bytes.size();
-  }
+  xmlNode* root = nullptr;
+  xmlDocPtr doc = ParseReported(bytes, path, &root);
+  if (doc == nullptr) return false;
+  ConfigReader(m_engine).Apply(root);
+  m_known = Digest::Of(bytes);
+  m_knownIsGood = true;
+  m_textSize = bytes.size();
   xmlFreeDoc(doc);  // before the baseline is made: the heap has its room again
-  if (root != nullptr) {
-    // A file that starts as Tambrel's own files do is taken to be one it wrote.
-    if (StartsAsWritten(bytes))
-      SetBaseline(m_known);
-    else
-      SetBaselineAfterRead();
-  }
-  return root != nullptr;
+  // A file that starts as Tambrel's own files do is taken to be one it wrote.
+  if (StartsAsWritten(bytes))
+    SetBaseline(m_known);
+  else
+    SetBaselineAfterRead();
+  return true;
 }
 
 void ConfigFile::LoadDefaults() {

@@ -120,6 +120,25 @@ xmlNode* ConfigurationRoot(xmlDocPtr doc, std::string* warning) {
   return root;
 }
 
+xmlDocPtr ParseReported(const std::string& bytes, const std::string& shown, xmlNode** root) {
+  std::string error;
+  xmlDocPtr doc = ParseConfiguration(bytes.data(), bytes.size(), shown, &error);
+  if (doc == nullptr) {
+    if (error == kInternalParserError)
+      ReportError(error.c_str());
+    else
+      ReportErrorFormat("Couldn't open configuration file %s!\n\n%s", shown.c_str(), error.c_str());
+    return nullptr;
+  }
+  *root = ConfigurationRoot(doc, &error);
+  if (*root == nullptr) {
+    ReportWarning(error.c_str());
+    xmlFreeDoc(doc);
+    return nullptr;
+  }
+  return doc;
+}
+
 // --- Into the engine -------------------------------------------------------------------
 
 static xmlNode* FirstChildElement(xmlNode* parent, const char* name) {

@@ -24,6 +24,10 @@ xmlDocPtr ParseConfiguration(const char* text, size_t size, const std::string& p
 // document without one or without its version (not reported).
 xmlNode* ConfigurationRoot(xmlDocPtr doc, std::string* warning);
 
+// Both of the above, with their root in *root, for a file named shown that the user asked to
+// load: what keeps it from loading is reported as conf.xml's load reports it, and null returned.
+xmlDocPtr ParseReported(const std::string& bytes, const std::string& shown, xmlNode** root);
+
 class ConfigReader {
  public:
   // between, when given, is called between bindings now and then.

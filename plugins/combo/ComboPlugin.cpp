@@ -377,8 +377,7 @@ size_t ComboPlugin::SheetRows(SheetRow* rows, size_t max) {
     unsigned vk = static_cast<unsigned>(combo.vk);
     if (vk == 0 || m_table.Winner(vk, combo.modifiers, program) != entry.first) continue;
     if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) continue;
-    WindowsShortcutKind kind;
-    if (FindWindowsShortcut(combo.vk, combo.modifiers, &kind) != nullptr && kind == kWindowsKeeps) continue;
+    if (WindowsKeeps(combo.vk, combo.modifiers)) continue;
     firing.emplace_back(&combo, entry.first);
   }
   std::sort(firing.begin(), firing.end(),
@@ -396,9 +395,7 @@ int ComboPlugin::ShadowOf(int actionId) {
   if (it == m_combos.end() || it->second.vk == 0) return 0;
   unsigned vk = static_cast<unsigned>(it->second.vk);
   // Before the Tambrel key: its plugin never sees the key either.
-  WindowsShortcutKind kind;
-  if (FindWindowsShortcut(it->second.vk, it->second.modifiers, &kind) != nullptr && kind == kWindowsKeeps)
-    return kShadowedByWindows;
+  if (WindowsKeeps(it->second.vk, it->second.modifiers)) return kShadowedByWindows;
   if (TakenByToggleKey(vk, MapVirtualKeyA(vk, MAPVK_VK_TO_VSC))) return kShadowedByToggleKey;
   // While toggled, a tray key pressed alone is the tray's.
   int key = it->second.vk;

@@ -101,6 +101,11 @@ const WindowsShortcut* FindWindowsShortcut(int vk, int modifiers, WindowsShortcu
   return nullptr;
 }
 
+bool WindowsKeeps(int vk, int modifiers) {
+  WindowsShortcutKind kind;
+  return FindWindowsShortcut(vk, modifiers, &kind) != nullptr && kind == kWindowsKeeps;
+}
+
 std::string WindowsShortcutWarning(int vk, int modifiers) {
   WindowsShortcutKind kind;
   const WindowsShortcut* found = FindWindowsShortcut(vk, modifiers, &kind);

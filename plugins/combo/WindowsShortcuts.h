@@ -29,6 +29,9 @@ const WindowsShortcut* WindowsShortcuts(WindowsShortcutKind kind, size_t* count)
 // Windows' entry for exactly this combination, and its kind; null when Windows has none.
 const WindowsShortcut* FindWindowsShortcut(int vk, int modifiers, WindowsShortcutKind* kind);
 
+// Whether no hook ever sees the combination, so that a binding on it never fires.
+bool WindowsKeeps(int vk, int modifiers);
+
 // What a binding on the combination is to be warned of: "Windows keeps Ctrl+Alt+Del; this
 // binding never fires", "Win+L also locks the computer", "Win+E no longer opens File
 // Explorer while this binding exists"; empty when Windows binds nothing there.

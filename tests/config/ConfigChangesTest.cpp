@@ -114,7 +114,7 @@ TEST_F(ConfigChanges, AfterAFileInAnotherLayoutIsLoadedEachKindOfEditIsWrittenAn
   struct Edit {
     const char* name;
     void (*make)(TambrelEngine&, TestPluginsLib&);
-    const char* written;  // a part of the text the save writes; null: the file stays
+    const char* written;  // text the save must write; null: the file stays as it is
   };
   const Edit edits[] = {
       {"none", [](TambrelEngine&, TestPluginsLib&) {}, nullptr},
